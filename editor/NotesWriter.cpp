@@ -1,0 +1,85 @@
+#include "editor/NotesWriter.h"
+
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include "shared/NotesReader.h"
+#include "shared/PresentationText.h"
+#include "shared/Windows1252.h"
+
+namespace {
+
+QString booleanWord(bool value) { return value ? QStringLiteral("TRUE") : QStringLiteral("FALSE"); }
+
+QString element(QStringView name, QStringView value) {
+  return MakeXmlElement(name, value, true, false);
+}
+
+QString slideElement(qint32 number, const SlideRecord& slide) {
+  QString text;
+  text += element(u"SLIDE_NUMBER", QString::number(number));
+  text += element(u"TITLE", slide.Title);
+  text += element(u"NOTE", slide.Note);
+  text += element(u"ASCENDING", booleanWord(slide.Ascending));
+  text += element(u"DURATION_MINUTES", QString::number(slide.DurationMinutes));
+  text += element(u"DURATION_SECONDS", QString::number(slide.DurationSeconds));
+  text += element(u"WARNING", booleanWord(slide.Warning));
+  text += element(u"AUTO_NEXT_SLIDE", booleanWord(slide.AutoNextSlide));
+  return element(u"SLIDE", text);
+}
+
+}  // namespace
+
+QString BuildNotesXml(const PresentationModel& model) {
+  QString header;
+  header += element(u"TITLE", model.PresentationTitle);
+  header += element(u"FILE_NAME", model.PresentationFileName);
+  header += element(u"PATH_FILENAME", model.PresentationPath);
+  header += element(u"SLIDE_COUNT", QString::number(model.SlideCount));
+  header += element(u"TOTAL_TIME", QString::number(model.TotalTime));
+
+  QString slides;
+  // Only the records the model holds can be written, whatever SlideCount claims.
+  const auto held = static_cast<qint64>(model.Slides.size()) - 1;
+  for (qint32 i = 1; i <= model.SlideCount && i <= held; ++i) {
+    slides += slideElement(i, model.Slides[static_cast<std::size_t>(i)]);
+  }
+  header += MakeXmlElement(u"SLIDE_LIST", slides, true, true);
+  return MakeXmlElement(u"PRESENTATION_NOTES", header, true, true);
+}
+
+QString NotesFilePath(const PresentationModel& model, const QString& programFolder) {
+  if (model.PresentationFileName.isEmpty()) {
+    return {};
+  }
+  return NotesFolder(programFolder) + u'/' + NotesFileName(model.PresentationFileName);
+}
+
+SaveResult SaveNotesFile(const QString& path, const PresentationModel& model, MessageBoxes& boxes) {
+  if (path.isEmpty()) {
+    boxes.show(
+        MessageBoxIcon::Critical, MessageBoxButtons::Ok,
+        QStringLiteral("No associated Presentation Name.  Please\r\nassign a presentation name."),
+        QStringLiteral("Presenation Not Saved"));
+    return SaveResult::NoPath;
+  }
+  // A notes file the user made read-only stays as it is, whoever runs the editor.
+  constexpr auto kAnyWrite =
+      QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+  if (const QFileInfo existing(path); existing.exists() && !(existing.permissions() & kAnyWrite)) {
+    return SaveResult::WriteFailed;
+  }
+  // The new text goes to a temporary file beside the old one and replaces it by a rename, so a
+  // failed or interrupted save leaves the previous notes file whole. The flush is where a full
+  // disk shows; the rename must not happen after it failed.
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) {
+    return SaveResult::WriteFailed;
+  }
+  const QByteArray bytes = windows1252::encode(BuildNotesXml(model) + kCrLf.toString());
+  if (file.write(bytes) != bytes.size() || !file.flush()) {
+    file.cancelWriting();
+    return SaveResult::WriteFailed;
+  }
+  return file.commit() ? SaveResult::Saved : SaveResult::WriteFailed;
+}
