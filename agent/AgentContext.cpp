@@ -1,0 +1,17 @@
+#include "agent/AgentContext.h"
+
+#include "shared/PendingEvents.h"
+
+AgentContext::AgentContext(const AgentPlatform& platform, AgentView& view,
+                           const AgentActions& actions, const QString& programFolder)
+    : presentation(platform.presentationProgram),
+      settings(platform.profiles, programFolder),
+      comm(
+          platform.devices, [] { ProcessPendingEvents(); }, [&view] { view.showActiveTrayIcon(); }),
+      serial(comm, platform.portMap, settings, flags, view, platform.boxes),
+      general(parser, comm, settings, flags, view, platform.clock,
+              CommandTargets{actions.input, actions.windows, actions.slides, actions.media,
+                             actions.volume, actions.product, presentation}),
+      receiveLoop(
+          comm, serial, parser, flags, view, platform.boxes, [] { ProcessPendingEvents(); },
+          [this](const QString& msg) { general.ProcessMessage(msg); }) {}
