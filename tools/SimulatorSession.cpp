@@ -85,13 +85,15 @@ int SimulatorSession::run() {
     std::array<pollfd, 3> fds{};
     nfds_t count = 0;
     fds[count++] = {signalFd_, POLLIN, 0};
-    const nfds_t peerIndex = count;
+    std::optional<nfds_t> peerIndex;
     if (linkUp_) {
       const auto events = static_cast<short>(POLLIN | (output_.isEmpty() ? 0 : POLLOUT));
+      peerIndex = count;
       fds[count++] = {peer_.fd(), events, 0};
     }
-    const nfds_t stdinIndex = count;
+    std::optional<nfds_t> stdinIndex;
     if (stdinOpen_) {
+      stdinIndex = count;
       fds[count++] = {STDIN_FILENO, POLLIN, 0};
     }
     if (::poll(fds.data(), count, pollTimeout(now)) < 0) {
@@ -105,8 +107,8 @@ int SimulatorSession::run() {
     if (fds[0].revents != 0) {
       return endWith(kExitOk);
     }
-    if (peerIndex < count && fds[peerIndex].fd == peer_.fd()) {
-      const short revents = fds[peerIndex].revents;
+    if (peerIndex) {
+      const short revents = fds[*peerIndex].revents;
       if ((revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL)) != 0) {
         readPeer(now);
       }
@@ -114,8 +116,7 @@ int SimulatorSession::run() {
         writePeer(now);
       }
     }
-    if (stdinIndex < count && fds[stdinIndex].fd == STDIN_FILENO && fds[stdinIndex].revents != 0 &&
-        !readStdin()) {
+    if (stdinIndex && fds[*stdinIndex].revents != 0 && !readStdin()) {
       return endWith(kExitUsage);
     }
   }
