@@ -4,6 +4,8 @@
 #include <limits>
 #include <optional>
 
+#include "shared/TrimSpaces.h"
+
 namespace {
 
 const QString kSettingsSection = QStringLiteral("Communications");
@@ -12,18 +14,6 @@ const QString kStatusRunning = QStringLiteral("Accepting BlueTooth Requests...")
 const QString kStatusClosed = QStringLiteral("The communication port is closed.");
 // The number text is the port name from its fourth character on ("COM12" gives "12").
 constexpr qsizetype kPortNamePrefixChars = 3;
-
-QString trimmedSpaces(QStringView text) {
-  qsizetype begin = 0;
-  qsizetype end = text.size();
-  while (begin < end && text[begin] == u' ') {
-    ++begin;
-  }
-  while (end > begin && text[end - 1] == u' ') {
-    --end;
-  }
-  return text.sliced(begin, end - begin).toString();
-}
 
 QString busyPortTitle(qint16 port) { return QStringLiteral("COM%1 Currently in Use").arg(port); }
 
@@ -94,7 +84,7 @@ void LibSerial::FillPortList() {
   if (!saved.isEmpty()) {
     for (const SerialPortInfo& port : SerialPorts) {
       if (port.NumberText == saved) {
-        view_.setPortText(trimmedSpaces(saved));
+        view_.setPortText(TrimSpaces(saved));
         savedFound = true;
       }
     }
@@ -134,7 +124,7 @@ void LibSerial::StartSerialLink() {
     view_.setScanEnabled(false);
     flags_.PortOpen = true;
     view_.setStatus(kStatusRunning);
-    (void)settings_.WriteIniString(kSettingsSection, kPortKey, trimmedSpaces(listText));
+    (void)settings_.WriteIniString(kSettingsSection, kPortKey, TrimSpaces(listText));
     return;
   }
 

@@ -3,6 +3,8 @@
 #include <QStringView>
 #include <utility>
 
+#include "shared/TrimSpaces.h"
+
 namespace {
 
 const QString kConfigurationSection = QStringLiteral("Configuration");
@@ -11,19 +13,6 @@ const QString kButtonsSection = QStringLiteral("Buttons");
 const std::array<QString, LibSettings::kButtonSlotCount> kButtonKeys = {
     QStringLiteral("App_A"), QStringLiteral("App_B"), QStringLiteral("App_C"),
     QStringLiteral("App_D")};
-
-// Only spaces count: a tab or other control kept inside a quoted value stays part of it.
-QString trimmedSpaces(QStringView text) {
-  qsizetype begin = 0;
-  qsizetype end = text.size();
-  while (begin < end && text[begin] == u' ') {
-    ++begin;
-  }
-  while (end > begin && text[end - 1] == u' ') {
-    --end;
-  }
-  return text.sliced(begin, end - begin).toString();
-}
 
 // The program folder without a trailing separator, so that the paths built on it have exactly
 // one; the root folder becomes empty and its paths start with the separator.
@@ -43,7 +32,7 @@ LibSettings::LibSettings(ProfileFiles& profiles, QString programFolder)
 
 QString LibSettings::ReadIniString(const QString& section, const QString& key,
                                    const QString& fallback) const {
-  return trimmedSpaces(profiles_.readString(section, key, fallback, ConfigFile));
+  return TrimSpaces(profiles_.readString(section, key, fallback, ConfigFile));
 }
 
 bool LibSettings::WriteIniString(const QString& section, const QString& key, const QString& value) {
@@ -61,7 +50,7 @@ void LibSettings::LoadConfig() {
 }
 
 void LibSettings::SaveConfig() {
-  (void)WriteIniString(kConfigurationSection, kRootDirKey, trimmedSpaces(RootDirPath));
+  (void)WriteIniString(kConfigurationSection, kRootDirKey, TrimSpaces(RootDirPath));
   // An empty mapping is written as an empty value, never deleted, so that the file always shows
   // the four buttons.
   for (std::size_t i = 0; i < kButtonSlotCount; ++i) {
