@@ -10,8 +10,14 @@ AgentContext::AgentContext(const AgentPlatform& platform, AgentView& view,
           platform.devices, [] { ProcessPendingEvents(); }, [&view] { view.showActiveTrayIcon(); }),
       serial(comm, platform.portMap, settings, flags, view, platform.boxes),
       general(parser, comm, settings, flags, view, platform.clock,
-              CommandTargets{actions.input, actions.windows, actions.slides, actions.media,
-                             actions.volume, actions.product, presentation}),
+              CommandTargets{actions.input, commands, slides, actions.media, actions.volume,
+                             actions.product, presentation}),
       receiveLoop(
           comm, serial, parser, flags, view, platform.boxes, [] { ProcessPendingEvents(); },
-          [this](const QString& msg) { general.ProcessMessage(msg); }) {}
+          [this](const QString& msg) { general.ProcessMessage(msg); }),
+      notify(platform.windows, general, flags, platform.clock),
+      commands(platform.windows, platform.shell, general, settings, notify, platform.clock),
+      documentWindows(commands, notify),
+      slides(SlideMgrServices{general, presentation, settings, flags, parser, actions.input,
+                              documentWindows, platform.shell, platform.clock},
+             programFolder) {}

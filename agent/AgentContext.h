@@ -5,17 +5,23 @@
 #include "agent/AgentFlags.h"
 #include "agent/AgentView.h"
 #include "agent/CommandActions.h"
+#include "agent/LibCommands.h"
+#include "agent/LibCommandsDocumentWindows.h"
 #include "agent/LibGeneral.h"
+#include "agent/LibNotify.h"
 #include "agent/LibSerial.h"
 #include "agent/LibSettings.h"
+#include "agent/LibSlideMgr.h"
 #include "agent/ReceiveLoop.h"
 #include "agent/modCOMM.h"
+#include "platform/DesktopShell.h"
 #include "platform/MessageBoxes.h"
 #include "platform/PresentationProgram.h"
 #include "platform/ProfileFiles.h"
 #include "platform/SerialDevices.h"
 #include "platform/SerialPortMap.h"
 #include "platform/TickClock.h"
+#include "platform/WindowSystem.h"
 #include "shared/LibParser.h"
 #include "shared/libPresentation.h"
 
@@ -27,21 +33,26 @@ struct AgentPlatform {
   const TickClock& clock;
   MessageBoxes& boxes;
   PresentationProgram& presentationProgram;
+  WindowSystem& windows;
+  DesktopShell& shell;
 };
 
-// The actions that frames are routed to.
+// The actions that frames are routed to and that live outside the command path.
 struct AgentActions {
   InputActions& input;
-  WindowActions& windows;
-  SlideShowActions& slides;
   MediaActions& media;
   VolumeActions& volume;
   ProductInfo& product;
 };
 
 // The agent's modules, wired together: the settings, the serial layer and link, the dispatcher
-// and the receive loop, over one presentation model and one shared scan position. The main
-// window's 10 ms timer calls receiveLoop.tmrCOM_Timer().
+// and the receive loop, the window list and foreground reports, and the slide-show commands, over
+// one presentation model and one shared scan position. The main window's 10 ms timer calls
+// receiveLoop.tmrCOM_Timer() and its 1000 ms timer notify.ForegroundTimer_Tick().
+//
+// The dispatcher keeps references to the window and slide-show modules, which need the
+// dispatcher to send their frames: they are declared after it and only referred to, not used,
+// while it is built.
 class AgentContext {
  public:
   AgentContext(const AgentPlatform& platform, AgentView& view, const AgentActions& actions,
@@ -55,4 +66,8 @@ class AgentContext {
   LibSerial serial;
   LibGeneral general;
   ReceiveLoop receiveLoop;
+  LibNotify notify;
+  LibCommands commands;
+  LibCommandsDocumentWindows documentWindows;
+  LibSlideMgr slides;
 };

@@ -22,8 +22,10 @@
 #include "platform/linux/MonotonicTickClock.h"
 #include "platform/linux/TermiosSerialDevices.h"
 #include "tests/support/FakeAgentView.h"
+#include "tests/support/FakeDesktopShell.h"
 #include "tests/support/FakeMessageBoxes.h"
 #include "tests/support/FakeSerialDevices.h"
+#include "tests/support/FakeWindowSystem.h"
 #include "tests/support/RecordingActions.h"
 #include "tests/support/ScriptedPresentationProgram.h"
 
@@ -47,8 +49,8 @@ double percentile(std::vector<double> values, double p) {
 struct Agent {
   explicit Agent(const QString& env, SerialDevices& devices, SerialPortMap& map,
                  const QString& folder)
-      : context(AgentPlatform{devices, map, profiles, clock, boxes, program}, view,
-                AgentActions{actions, actions, actions, actions, actions, actions}, folder) {
+      : context(AgentPlatform{devices, map, profiles, clock, boxes, program, windows, shell}, view,
+                AgentActions{actions, actions, actions, actions}, folder) {
     (void)env;
   }
   IniProfileFiles profiles;
@@ -57,6 +59,8 @@ struct Agent {
   ScriptedPresentationProgram program;
   FakeAgentView view;
   RecordingActions actions;
+  FakeWindowSystem windows;
+  FakeDesktopShell shell;
   AgentContext context;
 };
 

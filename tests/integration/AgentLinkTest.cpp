@@ -14,7 +14,9 @@
 #include "platform/linux/MonotonicTickClock.h"
 #include "platform/linux/TermiosSerialDevices.h"
 #include "tests/support/FakeAgentView.h"
+#include "tests/support/FakeDesktopShell.h"
 #include "tests/support/FakeMessageBoxes.h"
+#include "tests/support/FakeWindowSystem.h"
 #include "tests/support/RecordingActions.h"
 #include "tests/support/ScriptedPresentationProgram.h"
 #include "tests/support/SimulatorProcess.h"
@@ -43,8 +45,8 @@ class AgentLinkTest : public ::testing::Test {
   void startAgent(const QString& savedPort) {
     writeConfig(QStringLiteral("[Communications]\r\nPort=%1\r\n").arg(savedPort));
     agent_ = std::make_unique<AgentContext>(
-        AgentPlatform{*devices_, *map_, profiles_, clock_, boxes_, program_}, view_,
-        AgentActions{actions_, actions_, actions_, actions_, actions_, actions_}, dir_.path());
+        AgentPlatform{*devices_, *map_, profiles_, clock_, boxes_, program_, windows_, shell_},
+        view_, AgentActions{actions_, actions_, actions_, actions_}, dir_.path());
     agent_->settings.LoadConfig();
     agent_->serial.FillPortList();
     if (agent_->flags.AutoStartPort) {
@@ -83,6 +85,8 @@ class AgentLinkTest : public ::testing::Test {
   ScriptedPresentationProgram program_;
   FakeAgentView view_;
   RecordingActions actions_;
+  FakeWindowSystem windows_;
+  FakeDesktopShell shell_;
   std::unique_ptr<AgentContext> agent_;
   QTimer timer_;
   int ticks_ = 0;

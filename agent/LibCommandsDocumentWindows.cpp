@@ -1,0 +1,26 @@
+#include "agent/LibCommandsDocumentWindows.h"
+
+#include <cstddef>
+
+LibCommandsDocumentWindows::LibCommandsDocumentWindows(LibCommands& commands, LibNotify& notify)
+    : commands_(commands), notify_(notify) {}
+
+std::optional<WindowHandle> LibCommandsDocumentWindows::findOpenWindow(const QString& fileName) {
+  commands_.ListTopLevelWindows();
+  const qint32 entry = commands_.FindWindowEntry(fileName);
+  // The index is checked against the list it came from, so a list rebuilt in between cannot
+  // make it point past the end.
+  if (entry < 0 || static_cast<std::size_t>(entry) >= commands_.WindowListBox.size()) {
+    return std::nullopt;
+  }
+  return commands_.WindowListBox[static_cast<std::size_t>(entry)].handle;
+}
+
+void LibCommandsDocumentWindows::maximizeAndRaise(WindowHandle window) {
+  commands_.MaximizeWindow(window);
+  commands_.MoveWindowToTop(window);
+}
+
+QString LibCommandsDocumentWindows::foregroundTitle() {
+  return notify_.GetWindowTitle(commands_.ForegroundWindow());
+}

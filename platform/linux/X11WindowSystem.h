@@ -1,0 +1,108 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+#include <vector>
+
+#include "platform/WindowSystem.h"
+
+// Xlib types, kept out of the header so that its includers see no X11 names.
+struct _XDisplay;
+
+// The desktop's windows on an X11 display through the window manager's EWMH properties:
+// - topLevelWindows: _NET_CLIENT_LIST of the root window, in the manager's order (oldest first);
+// - windowTitle: _NET_WM_NAME (UTF-8), else WM_NAME (STRING as Latin-1, UTF8_STRING, or
+//   COMPOUND_TEXT through Xlib's converter); a title longer than kMaxTitleBytes is cut at the
+//   last whole character before the bound; a window without either property has the title "";
+// - foregroundWindow: _NET_ACTIVE_WINDOW, 0 when none;
+// - maximize: an iconified window is mapped again (which de-iconifies it without giving it the
+//   focus), then a _NET_WM_STATE request adds both maximized states;
+// - minimize: XIconifyWindow (the ICCCM WM_CHANGE_STATE request);
+// - raiseWithoutActivating: a _NET_RESTACK_WINDOW request to go above every sibling when the
+//   manager supports it, else XRaiseWindow.
+// The requests carry the source indication 2 (a pager: the user's own wish), which managers with
+// focus-stealing prevention honour. Success means the window existed and the request went out;
+// the manager carries it out shortly after.
+//
+// The display is opened from $DISPLAY on the first call; without one every call fails, and a
+// later call tries again. A window that vanished meanwhile makes its call fail (BadWindow is
+// caught, never fatal). Xlib's protocol and I/O error handlers are process-wide: ours act for
+// this object's display and pass every other display's errors on to the handlers installed
+// before (Qt's, for example); they are installed when the first adapter opens its display, so a
+// program makes its adapter after the toolkit has opened its own connection. When the connection to
+// the server breaks, libX11 (1.8 and later) calls the display's I/O exit handler instead of exiting
+// the process; ours marks the display dead and every call fails from then on. With an older libX11
+// a broken connection ends the process, as it does for every Xlib program, because Xlib's I/O error
+// handler must not return.
+//
+// Every request is followed by XSync, so a call waits for one round trip to the server and no
+// longer; reads are bounded (kMaxTitleBytes, kMaxClientWindows).
+class X11WindowSystem final : public WindowSystem {
+ public:
+  // Longest title read; the rest of a longer one is left out.
+  static constexpr long kMaxTitleBytes = 64 * 1024;
+  // Most entries of the client list read; a longer list is cut.
+  static constexpr long kMaxClientWindows = 4096;
+
+  X11WindowSystem();
+  ~X11WindowSystem() override;
+  X11WindowSystem(const X11WindowSystem&) = delete;
+  X11WindowSystem& operator=(const X11WindowSystem&) = delete;
+
+  [[nodiscard]] std::vector<WindowHandle> topLevelWindows() override;
+  [[nodiscard]] std::optional<QString> windowTitle(WindowHandle window) override;
+  [[nodiscard]] WindowHandle foregroundWindow() override;
+  [[nodiscard]] bool maximize(WindowHandle window) override;
+  [[nodiscard]] bool minimize(WindowHandle window) override;
+  [[nodiscard]] bool raiseWithoutActivating(WindowHandle window) override;
+
+  // The I/O error policy's entry point (called from the handlers in the source file).
+  void markConnectionLost();
+
+ private:
+  // The atoms the calls need, interned once when the display opens.
+  struct Atoms {
+    unsigned long clientList = 0;
+    unsigned long activeWindow = 0;
+    unsigned long wmName = 0;
+    unsigned long utf8String = 0;
+    unsigned long compoundText = 0;
+    unsigned long wmState = 0;
+    unsigned long wmStateMaximizedVert = 0;
+    unsigned long wmStateMaximizedHorz = 0;
+    unsigned long restackWindow = 0;
+    unsigned long supported = 0;
+    unsigned long iccmWmState = 0;
+  };
+  // A property's value as read, or the absence of it (type 0).
+  struct Property {
+    unsigned long type = 0;
+    int format = 0;
+    // The raw items: bytes for format 8, one unsigned long each for format 32.
+    QByteArray bytes;
+    std::vector<unsigned long> items;
+    bool cut = false;
+  };
+
+  // The open, living display, opening it when needed; nullptr when there is none.
+  [[nodiscard]] _XDisplay* display();
+  // The window's ID when `window` can name a window of the display that still exists.
+  [[nodiscard]] std::optional<unsigned long> existingWindow(WindowHandle window);
+  // Waits for the server to handle every request sent; true when none of them failed.
+  [[nodiscard]] bool syncWithoutError();
+  [[nodiscard]] bool sendToRoot(unsigned long window, unsigned long messageType, long data0,
+                                long data1, long data2, long data3);
+  [[nodiscard]] bool managerSupports(unsigned long atom);
+  // The property's value, its absence, or nothing when the read failed (the window is gone).
+  [[nodiscard]] std::optional<Property> readProperty(unsigned long window, unsigned long property,
+                                                     long maxLongs);
+  [[nodiscard]] std::optional<bool> isIconic(unsigned long window);
+  [[nodiscard]] std::optional<QString> decodeLegacyTitle(const Property& name);
+
+  _XDisplay* display_ = nullptr;
+  bool connectionLost_ = false;
+  int screen_ = 0;
+  unsigned long root_ = 0;
+  Atoms atoms_;
+};

@@ -1,0 +1,183 @@
+#include "tests/support/X11TestWindows.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <QString>
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+namespace {
+
+constexpr long kSourceIndicationPager = 2;
+constexpr unsigned long kIconicState = 3;
+constexpr int kPollMs = 20;
+constexpr long kMaxListLongs = 4096;
+
+}  // namespace
+
+X11TestWindows::X11TestWindows(const QByteArray& displayName) {
+  display_ = XOpenDisplay(displayName.isEmpty() ? nullptr : displayName.constData());
+  if (display_ != nullptr) {
+    root_ = DefaultRootWindow(display_);
+  }
+}
+
+X11TestWindows::~X11TestWindows() { disconnect(); }
+
+void X11TestWindows::disconnect() {
+  if (display_ == nullptr) {
+    return;
+  }
+  for (const Id window : windows_) {
+    XDestroyWindow(display_, window);
+  }
+  windows_.clear();
+  XCloseDisplay(display_);
+  display_ = nullptr;
+}
+
+unsigned long X11TestWindows::atom(const char* name) { return XInternAtom(display_, name, False); }
+
+bool X11TestWindows::waitUntil(const std::function<bool()>& condition) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kPatienceMs);
+  while (true) {
+    XSync(display_, False);
+    if (condition()) {
+      return true;
+    }
+    if (std::chrono::steady_clock::now() > deadline) {
+      return false;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
+  }
+}
+
+void X11TestWindows::setTitle(Id window, const QByteArray& title, TitleKind kind) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(title.constData());
+  const int length = static_cast<int>(title.size());
+  switch (kind) {
+    case TitleKind::Both: {
+      const QByteArray latin1 = QString::fromUtf8(title).toLatin1();
+      XChangeProperty(display_, window, XA_WM_NAME, XA_STRING, 8, PropModeReplace,
+                      reinterpret_cast<const unsigned char*>(latin1.constData()),
+                      static_cast<int>(latin1.size()));
+      XChangeProperty(display_, window, atom("_NET_WM_NAME"), atom("UTF8_STRING"), 8,
+                      PropModeReplace, bytes, length);
+      break;
+    }
+    case TitleKind::LegacyLatin1:
+      XChangeProperty(display_, window, XA_WM_NAME, XA_STRING, 8, PropModeReplace, bytes, length);
+      break;
+    case TitleKind::LegacyCompoundText:
+      XChangeProperty(display_, window, XA_WM_NAME, atom("COMPOUND_TEXT"), 8, PropModeReplace,
+                      bytes, length);
+      break;
+  }
+  XSync(display_, False);
+}
+
+X11TestWindows::Id X11TestWindows::create(const QByteArray& title, TitleKind kind) {
+  if (display_ == nullptr) {
+    return 0;
+  }
+  const int screen = DefaultScreen(display_);
+  const Window window =
+      XCreateSimpleWindow(display_, root_, 40, 40, 320, 200, 1, BlackPixel(display_, screen),
+                          WhitePixel(display_, screen));
+  windows_.push_back(window);
+  setTitle(window, title, kind);
+  return window;
+}
+
+X11TestWindows::Id X11TestWindows::open(const QByteArray& title, TitleKind kind) {
+  const Id window = create(title, kind);
+  if (window == 0) {
+    return 0;
+  }
+  XMapWindow(display_, window);
+  if (!waitUntil([&] {
+        const auto list = clientList();
+        return std::find(list.begin(), list.end(), window) != list.end();
+      })) {
+    return 0;
+  }
+  return window;
+}
+
+bool X11TestWindows::destroy(Id window) {
+  if (window == 0) {
+    return false;
+  }
+  XDestroyWindow(display_, window);
+  windows_.erase(std::remove(windows_.begin(), windows_.end(), window), windows_.end());
+  return waitUntil([&] {
+    const auto list = clientList();
+    return std::find(list.begin(), list.end(), window) == list.end();
+  });
+}
+
+bool X11TestWindows::activate(Id window) {
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.send_event = True;
+  event.xclient.window = window;
+  event.xclient.message_type = atom("_NET_ACTIVE_WINDOW");
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = kSourceIndicationPager;
+  event.xclient.data.l[1] = CurrentTime;
+  XSendEvent(display_, root_, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+  return waitUntil([&] { return activeWindow() == window; });
+}
+
+std::vector<unsigned long> X11TestWindows::rootWindowList(const char* property) {
+  return atomsOf(root_, property);
+}
+
+// The 32-bit items of a property (atoms, windows or cardinals).
+std::vector<unsigned long> X11TestWindows::atomsOf(Id window, const char* property) {
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0;
+  unsigned long after = 0;
+  unsigned char* data = nullptr;
+  std::vector<unsigned long> items;
+  if (XGetWindowProperty(display_, window, atom(property), 0, kMaxListLongs, False, AnyPropertyType,
+                         &type, &format, &count, &after, &data) == Success &&
+      data != nullptr && format == 32) {
+    const auto* values = reinterpret_cast<const unsigned long*>(data);
+    items.assign(values, values + count);
+  }
+  if (data != nullptr) {
+    XFree(data);
+  }
+  return items;
+}
+
+X11TestWindows::Id X11TestWindows::activeWindow() {
+  const auto active = rootWindowList("_NET_ACTIVE_WINDOW");
+  return active.empty() ? 0 : active.front();
+}
+
+bool X11TestWindows::isMaximizedBothWays(Id window) {
+  const auto states = atomsOf(window, "_NET_WM_STATE");
+  const auto has = [&](const char* name) {
+    return std::find(states.begin(), states.end(), atom(name)) != states.end();
+  };
+  return has("_NET_WM_STATE_MAXIMIZED_VERT") && has("_NET_WM_STATE_MAXIMIZED_HORZ");
+}
+
+bool X11TestWindows::isIconic(Id window) {
+  const auto state = atomsOf(window, "WM_STATE");
+  return !state.empty() && state.front() == kIconicState;
+}
+
+std::vector<X11TestWindows::Id> X11TestWindows::clientList() {
+  return rootWindowList("_NET_CLIENT_LIST");
+}
+
+std::vector<X11TestWindows::Id> X11TestWindows::stackingOrder() {
+  return rootWindowList("_NET_CLIENT_LIST_STACKING");
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QByteArray>
+#include <functional>
+#include <optional>
+#include <vector>
+
+struct _XDisplay;
+
+// A small X client of its own for the tests: it opens top-level windows for the window manager
+// to manage, changes them as an application would, and reads back what the manager made of
+// them through the EWMH and ICCCM properties. Its windows go when it does. Every wait is bounded
+// (kPatienceMs), so a manager that does not do its part fails a test instead of hanging it.
+class X11TestWindows {
+ public:
+  using Id = unsigned long;
+  // How long the manager may take to carry out a request; a bound, never a measure of speed.
+  static constexpr int kPatienceMs = 5000;
+
+  // How the title is stored.
+  enum class TitleKind {
+    // WM_NAME as Latin-1 STRING (characters beyond it as "?") and _NET_WM_NAME as UTF-8.
+    Both,
+    // Only WM_NAME, of type STRING, the given bytes as they are.
+    LegacyLatin1,
+    // Only WM_NAME, of type COMPOUND_TEXT, the given bytes as they are.
+    LegacyCompoundText,
+  };
+
+  // On the named display; on $DISPLAY when the name is empty.
+  explicit X11TestWindows(const QByteArray& displayName = {});
+  ~X11TestWindows();
+  X11TestWindows(const X11TestWindows&) = delete;
+  X11TestWindows& operator=(const X11TestWindows&) = delete;
+
+  [[nodiscard]] bool isOpen() const { return display_ != nullptr; }
+
+  // A new managed window (listed in _NET_CLIENT_LIST); 0 when the manager did not take it.
+  [[nodiscard]] Id open(const QByteArray& title, TitleKind kind = TitleKind::Both);
+  // A new titled window, not shown, so that no window manager needs to take it.
+  [[nodiscard]] Id create(const QByteArray& title, TitleKind kind = TitleKind::Both);
+  // Leaves the server, which destroys the windows.
+  void disconnect();
+  void setTitle(Id window, const QByteArray& title, TitleKind kind = TitleKind::Both);
+  // Destroys the window at once and waits until the manager has let go of it.
+  [[nodiscard]] bool destroy(Id window);
+
+  // Asks the manager to activate the window, as a pager would, and waits until it is active.
+  [[nodiscard]] bool activate(Id window);
+  [[nodiscard]] Id activeWindow();
+  [[nodiscard]] bool isMaximizedBothWays(Id window);
+  [[nodiscard]] bool isIconic(Id window);
+  [[nodiscard]] std::vector<Id> clientList();
+  // Bottom to top.
+  [[nodiscard]] std::vector<Id> stackingOrder();
+
+  // Polls `condition` (after letting the server catch up) until it holds or kPatienceMs pass.
+  [[nodiscard]] bool waitUntil(const std::function<bool()>& condition);
+
+ private:
+  [[nodiscard]] std::vector<unsigned long> rootWindowList(const char* property);
+  [[nodiscard]] std::vector<unsigned long> atomsOf(Id window, const char* property);
+  [[nodiscard]] unsigned long atom(const char* name);
+
+  _XDisplay* display_ = nullptr;
+  unsigned long root_ = 0;
+  std::vector<Id> windows_;
+};

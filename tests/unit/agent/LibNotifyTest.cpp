@@ -1,0 +1,272 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "agent/AgentFlags.h"
+#include "agent/LibGeneral.h"
+#include "agent/LibNotify.h"
+#include "agent/LibSerial.h"
+#include "agent/LibSettings.h"
+#include "agent/modCOMM.h"
+#include "platform/ProfileFiles.h"
+#include "shared/LibParser.h"
+#include "shared/libPresentation.h"
+#include "tests/support/FakeAgentView.h"
+#include "tests/support/FakeSerialDevices.h"
+#include "tests/support/FakeTickClock.h"
+#include "tests/support/FakeWindowSystem.h"
+#include "tests/support/RecordingActions.h"
+#include "tests/support/ScriptedPresentationProgram.h"
+#include "tests/support/TestPrinting.h"
+
+namespace {
+
+constexpr qint16 kPort = 3;
+constexpr WindowHandle kForeground = 77;
+
+class NoProfileFiles final : public ProfileFiles {
+ public:
+  QString readString(const QString&, const QString&, const QString& fallback,
+                     const QString&) const override {
+    return fallback;
+  }
+  bool writeString(const QString&, const QString&, const QString&, const QString&) override {
+    return false;
+  }
+};
+
+QString text(const char* utf8) { return QString::fromUtf8(utf8); }
+
+TEST(ClassifyWindowTitleTest, TitlesGiveTheTypeOfTheFirstRuleTheyMeet) {
+  struct Case {
+    const char* title;
+    const char* type;
+  };
+  const Case cases[] = {
+      {"Microsoft PowerPoint - [talk.ppt]", "POWERPOINT"},
+      {"microsoft powerpoint", "POWERPOINT"},
+      {"MiCrOsOfT PoWeRpOiNt Slide Show", "POWERPOINT"},
+      {"Macromedia Flash Player 8", "POWERPOINT"},
+      {"Home - Microsoft Internet Explorer", "BROWSER"},
+      {"Mozilla Firefox", "BROWSER"},
+      // The browser row comes before the presentation row.
+      {"Firefox - Microsoft PowerPoint", "BROWSER"},
+      {"Windows Media Player", "WMPLAYER"},
+      {"iTunes", "MEDIA_ITUNES"},
+      {"iTunes - Windows Media", "WMPLAYER"},
+      {"", "OTHER"},
+      {"Terminal", "OTHER"},
+      {"PowerPoint", "OTHER"},
+      // The programs that stand in for the original ones on Linux.
+      {"talk.odp - LibreOffice Impress", "POWERPOINT"},
+      {"Presenting: talk", "POWERPOINT"},
+      {"presenting: talk", "POWERPOINT"},
+      {"Notes on Presenting: talk", "OTHER"},
+      {"impressive.odt - LibreOffice Writer", "OTHER"},
+      {"Presenting: talk - Mozilla Firefox", "BROWSER"},
+      {"New Tab - Chromium", "BROWSER"},
+      {"News - Google Chrome", "BROWSER"},
+      {"Web Browser", "BROWSER"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.title);
+    EXPECT_EQ(LibNotify::ClassifyWindowTitle(text(c.title)), text(c.type));
+  }
+}
+
+// The foreground reports with an open link on a fake port and a desktop in memory.
+class LibNotifyTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    device_ = devices_.add(QStringLiteral("COM3"));
+    ASSERT_EQ(comm_.CommOpen(kPort, QStringLiteral("COM3"), LibSerial::kLineSettings), 0);
+    comm_.PortNumber = kPort;
+    flags_.PortOpen = true;
+    flags_.SessionActive = true;
+    // Each pause ends at its first reading after the start.
+    clock_.step = 1000;
+    windows_.foreground = kForeground;
+    setForegroundTitle(QString());
+  }
+
+  void setForegroundTitle(std::optional<QString> title) {
+    windows_.windows = {{kForeground, std::move(title)}};
+  }
+
+  QString takeWritten() {
+    const QString frames = QString::fromLatin1(device_->written);
+    device_->written.clear();
+    return frames;
+  }
+
+  // Runs `action` at the first point where pending events run.
+  static void atNextEvents(std::function<void()> action) {
+    QMetaObject::invokeMethod(qApp, std::move(action), Qt::QueuedConnection);
+  }
+
+  FakeSerialDevices devices_;
+  std::shared_ptr<FakeSerialDevices::Device> device_;
+  modCOMM comm_{devices_, [] {}, [] {}};
+  NoProfileFiles profiles_;
+  LibSettings settings_{profiles_, QStringLiteral("/nonexistent")};
+  AgentFlags flags_;
+  FakeAgentView view_;
+  FakeTickClock clock_;
+  LibParser parser_;
+  ScriptedPresentationProgram program_;
+  libPresentation presentation_{program_};
+  RecordingActions actions_;
+  LibGeneral general_{
+      parser_, comm_, settings_, flags_, view_, clock_, actions_.targets(presentation_)};
+  FakeWindowSystem windows_;
+  LibNotify notify_{windows_, general_, flags_, clock_};
+};
+
+TEST_F(LibNotifyTest, ReportsFollowTheTitleTheFlagsAndTheLink) {
+  struct Case {
+    const char* name;
+    const char* lastTitle;
+    bool suppress;
+    bool portOpen;
+    std::optional<QString> title;  // nothing: the title cannot be read
+    bool force;
+    const char* frame;
+    const char* lastAfter;
+    bool suppressAfter;
+  };
+  const Case cases[] = {
+      {"a change is reported", "Desktop", false, true, text("Microsoft PowerPoint - [t.ppt]"),
+       false, "<<CHANGEUI|POWERPOINT[Microsoft PowerPoint - [t.ppt]]|>>",
+       "Microsoft PowerPoint - [t.ppt]", false},
+      {"an unchanged title is not", "Editor", false, true, text("Editor"), false, "", "Editor",
+       false},
+      {"the comparison heeds case", "editor", false, true, text("Editor"), false,
+       "<<CHANGEUI|OTHER[Editor]|>>", "Editor", false},
+      {"asked for, an unchanged title is reported", "Editor", false, true, text("Editor"), true,
+       "<<CHANGEUI|OTHER[Editor]|>>", "Editor", false},
+      {"suppressed, a change is only the reference", "Desktop", true, true,
+       text("Presenting: talk"), false, "", "Presenting: talk", false},
+      {"suppressed, a forced report is only the reference", "Editor", true, true, text("Editor"),
+       true, "", "Editor", false},
+      // Nothing changed, so the one-shot flag waits for the next change.
+      {"suppressed, no change keeps the flag", "Editor", true, true, text("Editor"), false, "",
+       "Editor", true},
+      {"an empty title is the reference only", "Editor", false, true, text(""), false, "", "",
+       false},
+      {"an empty title is not reported when asked for", "", false, true, text(""), true, "", "",
+       false},
+      {"an unreadable title counts as empty", "Editor", false, true, std::nullopt, true, "", "",
+       false},
+      {"a closed link sends nothing but keeps the reference", "Desktop", false, false,
+       text("Mozilla Firefox"), false, "", "Mozilla Firefox", false},
+      {"framing is taken out before the comparison", "abc", false, true, text("a<<bc>>"), false, "",
+       "abc", false},
+      {"framing is taken out of what is sent", "", false, true, text("a<<b>>c"), false,
+       "<<CHANGEUI|OTHER[abc]|>>", "abc", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    flags_.LastWindowTitle = text(c.lastTitle);
+    flags_.SuppressWindowNotify = c.suppress;
+    flags_.PortOpen = c.portOpen;
+    setForegroundTitle(c.title);
+    notify_.NotifyForegroundChange(c.force);
+    EXPECT_EQ(takeWritten(), text(c.frame));
+    EXPECT_EQ(flags_.LastWindowTitle, text(c.lastAfter));
+    EXPECT_EQ(flags_.SuppressWindowNotify, c.suppressAfter);
+  }
+}
+
+TEST_F(LibNotifyTest, ALongTitleIsSentWithItsFirstHundredCharacters) {
+  const QString title = QString(100, u'a') + QString(50, u'b');
+  setForegroundTitle(title);
+  notify_.NotifyForegroundChange(false);
+  EXPECT_EQ(takeWritten(),
+            QStringLiteral("<<CHANGEUI|OTHER[") + QString(100, u'a') + QStringLiteral("]|>>"));
+  // The reference is the whole title, so the same title is not reported again.
+  EXPECT_EQ(flags_.LastWindowTitle, title);
+  notify_.NotifyForegroundChange(false);
+  EXPECT_EQ(takeWritten(), QString());
+}
+
+TEST_F(LibNotifyTest, AForcedReportWaitsBeforeItIsSent) {
+  clock_.step = 100;
+  setForegroundTitle(text("Terminal"));
+  notify_.NotifyForegroundChange(false);
+  EXPECT_EQ(takeWritten(), text("<<CHANGEUI|OTHER[Terminal]|>>"));
+  const quint32 plainTicks = clock_.now;
+
+  clock_.now = 0;
+  notify_.NotifyForegroundChange(true);
+  EXPECT_EQ(takeWritten(), text("<<CHANGEUI|OTHER[Terminal]|>>"));
+  EXPECT_GT(clock_.now - plainTicks, quint32{LibNotify::kForcedReportPauseMs});
+}
+
+TEST_F(LibNotifyTest, ATimerTickDuringTheForcedWaitDoesNotReportTheTitleTwice) {
+  clock_.step = 100;  // the waits go round, letting events run
+  setForegroundTitle(text("Mozilla Firefox"));
+  flags_.LastWindowTitle = text("Desktop");
+  int ticks = 0;
+  // Once the title is read, the next events to run are those of the wait before sending.
+  bool posted = false;
+  windows_.onTitleRead = [this, &ticks, &posted](WindowHandle) {
+    if (posted) {
+      return;
+    }
+    posted = true;
+    atNextEvents([this, &ticks] {
+      ++ticks;
+      notify_.ForegroundTimer_Tick();
+    });
+  };
+  notify_.NotifyForegroundChange(true);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(ticks, 1);
+  EXPECT_EQ(takeWritten(), text("<<CHANGEUI|BROWSER[Mozilla Firefox]|>>"));
+}
+
+TEST_F(LibNotifyTest, TheTimerReportsOnlyWhileASessionIsActive) {
+  flags_.SessionActive = false;
+  setForegroundTitle(text("Mozilla Firefox"));
+  notify_.ForegroundTimer_Tick();
+  EXPECT_EQ(takeWritten(), QString());
+  EXPECT_EQ(flags_.LastWindowTitle, QString());
+
+  flags_.SessionActive = true;
+  notify_.ForegroundTimer_Tick();
+  EXPECT_EQ(takeWritten(), text("<<CHANGEUI|BROWSER[Mozilla Firefox]|>>"));
+}
+
+TEST_F(LibNotifyTest, TheAgentsOwnShowWindowIsNotReportedButTheNextChangeIs) {
+  setForegroundTitle(text("talk.odp - LibreOffice Impress"));
+  notify_.ForegroundTimer_Tick();
+  EXPECT_EQ(takeWritten(), text("<<CHANGEUI|POWERPOINT[talk.odp - LibreOffice Impress]|>>"));
+
+  flags_.SuppressWindowNotify = true;  // the show is being started
+  setForegroundTitle(text("Presenting: talk"));
+  notify_.ForegroundTimer_Tick();
+  notify_.ForegroundTimer_Tick();
+  EXPECT_EQ(takeWritten(), QString());
+
+  setForegroundTitle(text("Mozilla Firefox"));
+  notify_.ForegroundTimer_Tick();
+  EXPECT_EQ(takeWritten(), text("<<CHANGEUI|BROWSER[Mozilla Firefox]|>>"));
+}
+
+TEST_F(LibNotifyTest, TheTitleIsReadAfterPendingEventsRan) {
+  setForegroundTitle(text("Opening"));
+  atNextEvents([this] { setForegroundTitle(text("Presenting: talk")); });
+  EXPECT_EQ(notify_.GetWindowTitle(kForeground), text("Presenting: talk"));
+  EXPECT_EQ(notify_.GetWindowTitle(kForeground + 1), QString());
+
+  setForegroundTitle(QString(LibNotify::kWindowTitleChars + 10, u'x'));
+  EXPECT_EQ(notify_.GetWindowTitle(kForeground).size(), LibNotify::kWindowTitleChars);
+}
+
+}  // namespace

@@ -1,0 +1,579 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <functional>
+#include <initializer_list>
+#include <limits>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "agent/AgentFlags.h"
+#include "agent/LibGeneral.h"
+#include "agent/LibSerial.h"
+#include "agent/LibSettings.h"
+#include "agent/LibSlideMgr.h"
+#include "agent/modCOMM.h"
+#include "platform/DesktopShell.h"
+#include "platform/ProfileFiles.h"
+#include "shared/LibParser.h"
+#include "shared/NotesReader.h"
+#include "shared/libPresentation.h"
+#include "tests/support/FakeAgentView.h"
+#include "tests/support/FakeDocumentWindows.h"
+#include "tests/support/FakeSerialDevices.h"
+#include "tests/support/FakeTickClock.h"
+#include "tests/support/RecordingActions.h"
+#include "tests/support/ScriptedPresentationProgram.h"
+#include "tests/support/TestPrinting.h"
+#include "tests/support/WorkedExample.h"
+
+namespace {
+
+constexpr qint16 kPort = 3;
+
+QString text(const char* utf8) { return QString::fromUtf8(utf8); }
+
+QStringList texts(std::initializer_list<const char*> items) {
+  QStringList list;
+  for (const char* item : items) {
+    list << text(item);
+  }
+  return list;
+}
+
+class NoProfileFiles final : public ProfileFiles {
+ public:
+  QString readString(const QString&, const QString&, const QString& fallback,
+                     const QString&) const override {
+    return fallback;
+  }
+  bool writeString(const QString&, const QString&, const QString&, const QString&) override {
+    return false;
+  }
+};
+
+// Records what the desktop was asked to open, and lets a test look at the wire at that moment.
+class WatchingDesktopShell final : public DesktopShell {
+ public:
+  QStringList opened;
+  bool succeed = true;
+  std::function<void(const QString&)> onOpen;
+
+  bool openWithDefaultApplication(const QString& pathOrAddress) override {
+    opened << pathOrAddress;
+    if (onOpen) {
+      onOpen(pathOrAddress);
+    }
+    return succeed;
+  }
+  bool startProgram(const QString&, const QStringList&, WindowStyle) override { return false; }
+  QString defaultBrowserProgram() override { return {}; }
+};
+
+// Lets the dispatcher reach the manager, which itself needs the dispatcher for its replies.
+class ForwardingSlides final : public SlideShowActions {
+ public:
+  LibSlideMgr* target = nullptr;
+  void OpenDocument(const QString& folder, const QString& file) override {
+    if (target != nullptr) {
+      target->OpenDocument(folder, file);
+    }
+  }
+  void HandlePresentCommand(const QString& command, const QString& argument) override {
+    if (target != nullptr) {
+      target->HandlePresentCommand(command, argument);
+    }
+  }
+};
+
+struct NotesSlide {
+  const char* title;
+  const char* note;
+  int minutes;
+  int seconds;
+};
+
+// A notes file as the editor writes it, counting up, without warning or automatic advance.
+QByteArray notesFile(std::initializer_list<NotesSlide> slides) {
+  QByteArray file =
+      "<PRESENTATION_NOTES>\r\n<TITLE>Deck</TITLE>\r\n<FILE_NAME>x</FILE_NAME>\r\n"
+      "<PATH_FILENAME>x</PATH_FILENAME>\r\n<SLIDE_COUNT>" +
+      QByteArray::number(static_cast<int>(slides.size())) +
+      "</SLIDE_COUNT>\r\n<TOTAL_TIME>-1</TOTAL_TIME>\r\n<SLIDE_LIST>\r\n";
+  int number = 0;
+  for (const NotesSlide& slide : slides) {
+    file += "<SLIDE><SLIDE_NUMBER>" + QByteArray::number(++number) + "</SLIDE_NUMBER>\r\n<TITLE>" +
+            slide.title + "</TITLE>\r\n<NOTE>" + slide.note +
+            "</NOTE>\r\n<ASCENDING>TRUE</ASCENDING>\r\n<DURATION_MINUTES>" +
+            QByteArray::number(slide.minutes) + "</DURATION_MINUTES>\r\n<DURATION_SECONDS>" +
+            QByteArray::number(slide.seconds) +
+            "</DURATION_SECONDS>\r\n<WARNING>FALSE</WARNING>\r\n<AUTO_NEXT_SLIDE>FALSE</"
+            "AUTO_NEXT_SLIDE>\r\n</SLIDE>\r\n";
+  }
+  file += "\r\n</SLIDE_LIST>\r\n\r\n</PRESENTATION_NOTES>\r\n\r\n";
+  return file;
+}
+
+// The worked example's slide as an entry with its notes: 2 min 30 s make a total of 150 s.
+constexpr char kWorkedExampleEntry[] =
+    "<<PRESNOTE|UPDATE|<CURRENT_SLIDE>1</CURRENT_SLIDE><SLIDE_COUNT>1</SLIDE_COUNT>"
+    "<TITLE>Intro</TITLE><NOTE>Welcome</NOTE><ASCENDING>TRUE</ASCENDING>"
+    "<DURATION_MINUTES>2</DURATION_MINUTES><DURATION_SECONDS>30</DURATION_SECONDS>"
+    "<WARNING>FALSE</WARNING><AUTO_NEXT_SLIDE>FALSE</AUTO_NEXT_SLIDE>"
+    "<TOTAL_TIME>150</TOTAL_TIME> >>";
+constexpr char kChangeUi[] = "<<CHANGEUI|POWERPOINT|TRUE>>";
+
+// The manager over a temporary program folder, a dispatcher with an open link on a fake port,
+// a scripted presentation program and scripted desktop windows.
+class LibSlideMgrTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(programDir_.isValid());
+    ASSERT_TRUE(QDir().mkpath(NotesFolder(programDir_.path())));
+    device_ = devices_.add(QStringLiteral("COM3"));
+    ASSERT_EQ(comm_.CommOpen(kPort, QStringLiteral("COM3"), LibSerial::kLineSettings), 0);
+    comm_.PortNumber = kPort;
+    settings_.RootDirPath = root();
+    // Each pause ends at its first reading after the start.
+    clock_.step = 1000;
+    forward_.target = &slides_;
+    program_.slides = {
+        {text("One"), text("n1")}, {text("Two"), text("n2")}, {text("Three"), text("n3")}};
+  }
+
+  QString root() const { return programDir_.path() + QStringLiteral("/Shared/"); }
+
+  void writeNotes(const QString& documentFile, const QByteArray& bytes) {
+    QFile file(NotesFolder(programDir_.path()) + u'/' + NotesFileName(documentFile));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+  }
+
+  QString written() const { return QString::fromLatin1(device_->written); }
+  void clearWire() { device_->written.clear(); }
+  QStringList keysSent() const {
+    QStringList keys;
+    for (const QString& call : actions_.calls) {
+      if (call.startsWith(u"SendKeys(")) {
+        keys << call;
+      }
+    }
+    return keys;
+  }
+  void run(const char* frame) { general_.ProcessMessage(text(frame)); }
+  PresentationModel& model() { return presentation_.Model; }
+
+  QTemporaryDir programDir_;
+  FakeSerialDevices devices_;
+  std::shared_ptr<FakeSerialDevices::Device> device_;
+  modCOMM comm_{devices_, [] {}, [] {}};
+  NoProfileFiles profiles_;
+  LibSettings settings_{profiles_, programDir_.path()};
+  AgentFlags flags_;
+  FakeAgentView view_;
+  FakeTickClock clock_;
+  LibParser parser_;
+  ScriptedPresentationProgram program_;
+  libPresentation presentation_{program_};
+  RecordingActions actions_;
+  ForwardingSlides forward_;
+  LibGeneral general_{
+      parser_,
+      comm_,
+      settings_,
+      flags_,
+      view_,
+      clock_,
+      CommandTargets{actions_, actions_, forward_, actions_, actions_, actions_, presentation_}};
+  FakeDocumentWindows windows_;
+  WatchingDesktopShell shell_;
+  LibSlideMgr slides_{SlideMgrServices{general_, presentation_, settings_, flags_, parser_,
+                                       actions_, windows_, shell_, clock_},
+                      programDir_.path()};
+};
+
+TEST_F(LibSlideMgrTest, PresentationWithoutNotesSendsTheCountingEntryThenChangeUi) {
+  // Upper-case extension, a folder written with "\" and a path wrapped in quotes.
+  EXPECT_FALSE(slides_.openDocument(text("talks\\2024"), text("\"Talk.PPS\"")));
+
+  EXPECT_EQ(written(),
+            text("<<PRESNOTE|UPDATE|<CURRENT_SLIDE>1</CURRENT_SLIDE><SLIDE_COUNT>3</SLIDE_COUNT>"
+                 "<TITLE>Slide 1</TITLE><NOTE>No Notes/Slides defined for this presentation.</NOTE>"
+                 "<ASCENDING>TRUE</ASCENDING><DURATION_MINUTES>0</DURATION_MINUTES>"
+                 "<DURATION_SECONDS>0</DURATION_SECONDS><WARNING>FALSE</WARNING>"
+                 "<AUTO_NEXT_SLIDE>FALSE</AUTO_NEXT_SLIDE><TOTAL_TIME>-1</TOTAL_TIME> >>") +
+                text(kChangeUi));
+  EXPECT_TRUE(program_.calls.contains(
+      QStringLiteral("openPresentation(%1talks/2024/Talk.PPS)").arg(root())))
+      << program_.calls.join(u' ').toStdString();
+  EXPECT_TRUE(program_.calls.contains(u"slideTitle(3)"));
+  EXPECT_TRUE(program_.calls.contains(u"runSlideShow"));
+  EXPECT_EQ(model().PresentationPath, root() + text("talks/2024/Talk.PPS"));
+  EXPECT_FALSE(model().NotesLoaded);
+  EXPECT_TRUE(model().ShowRunning);
+  EXPECT_EQ(model().CurrentSlide, 1);
+  EXPECT_TRUE(flags_.SuppressWindowNotify);
+  EXPECT_TRUE(shell_.opened.isEmpty());
+}
+
+TEST_F(LibSlideMgrTest, PresentationProgramMissingStillSendsAnEntryWithoutSlides) {
+  program_.failing = {ScriptedPresentationProgram::Call::CreateApplication};
+  slides_.OpenDocument(text("talks"), text("deck.pptx"));
+
+  EXPECT_EQ(written(),
+            text("<<PRESNOTE|UPDATE|<CURRENT_SLIDE>1</CURRENT_SLIDE><SLIDE_COUNT>0</SLIDE_COUNT>"
+                 "<TITLE>Slide 1</TITLE><NOTE>No Notes/Slides defined for this presentation.</NOTE>"
+                 "<ASCENDING>FALSE</ASCENDING><DURATION_MINUTES>0</DURATION_MINUTES>"
+                 "<DURATION_SECONDS>0</DURATION_SECONDS><WARNING>FALSE</WARNING>"
+                 "<AUTO_NEXT_SLIDE>FALSE</AUTO_NEXT_SLIDE><TOTAL_TIME>-1</TOTAL_TIME> >>") +
+                text(kChangeUi));
+  EXPECT_FALSE(model().ShowRunning);
+  EXPECT_FALSE(program_.calls.contains(u"runSlideShow"));
+}
+
+TEST_F(LibSlideMgrTest, PresentationWithNotesWaitsForTheShowWindowThenSendsTheNotesEntry) {
+  // A LibreOffice presentation counts as a presentation.
+  writeNotes(text("talk.odp"), workedExampleBytes());
+  windows_.foregroundTitles = texts({"Desktop", "Desktop", "talk.odp - Presentation"});
+  struct Read {
+    bool showStarted;
+    QString wire;
+  };
+  std::vector<Read> reads;
+  windows_.onCall = [&](const QString& call) {
+    if (call == u"foregroundTitle()") {
+      reads.push_back({program_.calls.contains(u"runSlideShow"), written()});
+    }
+  };
+
+  EXPECT_FALSE(slides_.openDocument(text("talks"), text("talk.odp")));
+
+  EXPECT_EQ(written(), text(kWorkedExampleEntry) + text(kChangeUi));
+  // The title before the show, then reads until it changed, all before the entry went out.
+  ASSERT_EQ(reads.size(), 3U);
+  EXPECT_FALSE(reads[0].showStarted);
+  for (const Read& read : reads) {
+    EXPECT_EQ(read.wire, u"");
+  }
+  EXPECT_TRUE(reads[1].showStarted);
+  // Opened without reading slides: the notes file holds them.
+  EXPECT_FALSE(program_.calls.contains(u"slideCount"));
+  EXPECT_TRUE(
+      program_.calls.contains(QStringLiteral("openPresentation(%1talks/talk.odp)").arg(root())));
+  EXPECT_TRUE(model().NotesLoaded);
+  EXPECT_EQ(model().TotalTime, 150);
+  EXPECT_TRUE(flags_.SuppressWindowNotify);
+}
+
+TEST_F(LibSlideMgrTest, ShowWindowThatNeverComesEndsTheWaitByTheClock) {
+  writeNotes(text("talk.ppt"), workedExampleBytes());
+  windows_.foregroundTitles = texts({"Desktop"});
+  // A wait without its bound would never end here: give it a changed title far beyond any
+  // bound, so that it fails instead of hanging.
+  constexpr int kRunawayReads = 100000;
+  windows_.onCall = [this](const QString&) {
+    if (windows_.titleReads == kRunawayReads) {
+      ADD_FAILURE() << "the wait for the show window has no bound";
+      windows_.foregroundTitles = texts({"Desktop", "Show"});
+    }
+  };
+  const struct {
+    quint32 start;
+    quint32 step;
+  } cases[] = {
+      {0, 1000},
+      {0, 50},
+      // The tick count wraps during the wait.
+      {std::numeric_limits<quint32>::max() - 2000, 50},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.start << " step " << c.step);
+    clearWire();
+    windows_.titleReads = 0;
+    clock_.now = c.start;
+    clock_.step = c.step;
+
+    slides_.OpenDocument(text("talks"), text("talk.ppt"));
+
+    EXPECT_EQ(written(), text(kWorkedExampleEntry) + text(kChangeUi));
+    EXPECT_GT(windows_.titleReads, 1);
+    // At least one clock step passes per read, so the bound holds the reads below this.
+    EXPECT_LE(windows_.titleReads,
+              static_cast<int>(LibSlideMgr::kShowWindowWaitMs / static_cast<qint32>(c.step)) + 2);
+  }
+}
+
+TEST_F(LibSlideMgrTest, OtherDocumentWithNotesSendsItsFirstEntryBeforeTheDesktopOpensIt) {
+  writeNotes(text("guide.pdf"), notesFile({{"Cover", "Hello", 1, 0}, {"Body", "More", 0, 30}}));
+  QString wireAtOpen;
+  shell_.onOpen = [&](const QString&) { wireAtOpen = written(); };
+  // A presentation is still open from before.
+  ASSERT_EQ(presentation_.LoadPresentation(text("/talks/a.odp"), false, false), u"");
+
+  EXPECT_TRUE(slides_.openDocument(text("docs"), text("guide.pdf")));
+
+  const QString firstEntry = text(
+      "<<PRESNOTE|UPDATE|<CURRENT_SLIDE>1</CURRENT_SLIDE><SLIDE_COUNT>2</SLIDE_COUNT>"
+      "<TITLE>Cover</TITLE><NOTE>Hello</NOTE><ASCENDING>TRUE</ASCENDING>"
+      "<DURATION_MINUTES>1</DURATION_MINUTES><DURATION_SECONDS>0</DURATION_SECONDS>"
+      "<WARNING>FALSE</WARNING><AUTO_NEXT_SLIDE>FALSE</AUTO_NEXT_SLIDE>"
+      "<TOTAL_TIME>-1</TOTAL_TIME> >>");
+  EXPECT_EQ(wireAtOpen, firstEntry);
+  EXPECT_EQ(written(), firstEntry);  // no CHANGEUI
+  EXPECT_EQ(shell_.opened, QStringList{root() + text("docs/guide.pdf")});
+  EXPECT_FALSE(model().PowerPointApp.has_value());
+  EXPECT_TRUE(model().NotesLoaded);
+  EXPECT_TRUE(flags_.SuppressWindowNotify);
+
+  // Shown without the presentation program, the slides are counted by the keys.
+  clearWire();
+  slides_.HandlePresentCommand(text("RIGHT"), {});
+  slides_.HandlePresentCommand(text("SEND_NOTES"), {});
+  EXPECT_TRUE(written().startsWith(
+      u"<<PRESNOTE|UPDATE|<CURRENT_SLIDE>2</CURRENT_SLIDE><SLIDE_COUNT>2</SLIDE_COUNT>"
+      "<TITLE>Body</TITLE><NOTE>More</NOTE>"))
+      << written().toStdString();
+}
+
+TEST_F(LibSlideMgrTest, OtherDocumentWithoutNotesOnlyOpensIt) {
+  shell_.succeed = false;  // a failed open is skipped like any other step
+  EXPECT_TRUE(slides_.openDocument(text("docs"), text("notes.txt")));
+  EXPECT_EQ(written(), u"");
+  EXPECT_EQ(shell_.opened, QStringList{root() + text("docs/notes.txt")});
+  EXPECT_FALSE(model().NotesLoaded);
+  EXPECT_EQ(model().CurrentSlide, 1);
+}
+
+TEST_F(LibSlideMgrTest, OpenWindowOfTheDocumentIsOnlyRaised) {
+  writeNotes(text("talk.ppt"), workedExampleBytes());
+  slides_.OpenDocument(text("talks"), text("talk.ppt"));
+  ASSERT_TRUE(model().NotesLoaded);
+  program_.calls.clear();
+  windows_.calls.clear();
+  clearWire();
+  windows_.windows = {{5, text("Mail")}, {7, text("talk.ppt - Impress")}, {9, text("talk.ppt")}};
+
+  EXPECT_FALSE(slides_.openDocument(text("talks"), text("talk.ppt")));
+
+  EXPECT_EQ(windows_.calls, texts({"findOpenWindow(talk.ppt)", "maximizeAndRaise(7)"}));
+  EXPECT_EQ(written(), u"");
+  EXPECT_TRUE(program_.calls.isEmpty()) << program_.calls.join(u' ').toStdString();
+  EXPECT_TRUE(shell_.opened.isEmpty());
+  EXPECT_FALSE(model().NotesLoaded);
+
+  // The notes are no longer taken as loaded: the next entry is the counting one.
+  slides_.HandlePresentCommand(text("SEND_NOTES"), {});
+  EXPECT_TRUE(written().contains(u"<TITLE>Slide 1</TITLE>")) << written().toStdString();
+  EXPECT_TRUE(written().endsWith(u"</TOTAL_TIME> >>"));
+}
+
+TEST_F(LibSlideMgrTest, ArgumentsLeadingOutsideTheRootOpenNothing) {
+  writeNotes(text("x.pdf"), workedExampleBytes());
+  const struct {
+    const char* folder;
+    const char* file;
+  } cases[] = {
+      {"..", "x.ppt"},
+      {"talks\\..\\..", "x.ppt"},
+      {"talks/../..", "x.pdf"},
+      {"/etc", "passwd"},
+      {"\\etc", "x.pdf"},
+      {"\"/etc\"", "x.pdf"},
+      {"talks", "../x.ppt"},
+      {"talks", "..\\x.pdf"},
+      {"", ".."},
+      {"talks", "\"..\""},
+      {"talks", "."},
+      {"talks", ""},
+      {"talks", "sub/x.pdf"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.folder << " | " << c.file);
+    model().NotesLoaded = true;
+    EXPECT_FALSE(slides_.openDocument(text(c.folder), text(c.file)));
+    EXPECT_EQ(written(), u"");
+    EXPECT_TRUE(shell_.opened.isEmpty());
+    EXPECT_TRUE(program_.calls.isEmpty());
+    EXPECT_TRUE(windows_.calls.isEmpty());
+    EXPECT_TRUE(model().NotesLoaded);
+  }
+  const QString withNul = text("x") + QChar(0) + text(".pdf");
+  EXPECT_FALSE(slides_.openDocument(text("talks"), withNul));
+  EXPECT_FALSE(slides_.openDocument(withNul, text("x.pdf")));
+  EXPECT_TRUE(shell_.opened.isEmpty());
+}
+
+TEST_F(LibSlideMgrTest, ArgumentsThatOnlyLookOddStayBelowTheRoot) {
+  const struct {
+    const char* folder;
+    const char* file;
+    const char* path;
+  } cases[] = {
+      {"", "x.pdf", "/x.pdf"},
+      {"talks..\\a", "..x.pdf", "talks../a/..x.pdf"},
+      {"a\\.\\b", "x.pdf", "a/./b/x.pdf"},
+      {"\"talks\"", "\"x y.pdf\"", "talks/x y.pdf"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.folder << " | " << c.file);
+    shell_.opened.clear();
+    EXPECT_TRUE(slides_.openDocument(text(c.folder), text(c.file)));
+    EXPECT_EQ(shell_.opened, QStringList{root() + text(c.path)});
+  }
+}
+
+TEST_F(LibSlideMgrTest, PresentKeysAndTheCountingSlideNumber) {
+  const struct {
+    const char* command;
+    qint32 before;
+    const char* key;  // nullptr: no key
+    qint32 after;
+    bool suppressBefore;
+    bool suppressAfter;
+    bool showRunningAfter;
+  } cases[] = {
+      {"RIGHT", 3, "{RIGHT}", 3, true, true, false}, {"PGDN", 2, "{PGDN}", 3, true, true, false},
+      {"right", 1, "{RIGHT}", 2, true, true, false}, {"LEFT", 2, "{LEFT}", 1, true, true, false},
+      {"PGUP", 1, "{PGUP}", 1, true, true, false},   {"HOME", 3, "{HOME}", 1, true, true, true},
+      {" start ", 3, "{F5}", 1, false, true, true},  {"STOP", 2, "{ESC}", 2, true, false, false},
+      {"SWITCH", 2, "%{ESC}", 2, true, true, false}, {"BLANK", 2, "B", 2, true, true, false},
+      {"NEXT", 2, nullptr, 2, true, true, false},    {"", 2, nullptr, 2, true, true, false},
+  };
+  presentation_.ResetPresentationModel();
+  model().SlideCount = 3;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.command);
+    actions_.calls.clear();
+    model().CurrentSlide = c.before;
+    model().ShowRunning = false;
+    flags_.SuppressWindowNotify = c.suppressBefore;
+
+    slides_.HandlePresentCommand(text(c.command), text("ignored"));
+
+    EXPECT_EQ(keysSent(), c.key == nullptr
+                              ? QStringList()
+                              : QStringList{QStringLiteral("SendKeys(%1,false)").arg(text(c.key))});
+    EXPECT_EQ(model().CurrentSlide, c.after);
+    EXPECT_EQ(flags_.SuppressWindowNotify, c.suppressAfter);
+    EXPECT_EQ(model().ShowRunning, c.showRunningAfter);
+    EXPECT_EQ(written(), u"");
+  }
+}
+
+TEST_F(LibSlideMgrTest, AttachedSlideKeysTakeTheNumberFromTheShow) {
+  slides_.OpenDocument(text("talks"), text("talk.odp"));
+  ASSERT_TRUE(model().PowerPointApp.has_value());
+  const struct {
+    const char* command;
+    bool programFails;
+    qint32 programSlide;
+    qint32 after;
+  } cases[] = {
+      {"RIGHT", false, 3, 3},
+      // The show's answer counts, whatever the key's direction.
+      {"LEFT", false, 3, 3},
+      {"PGUP", false, 2, 2},
+      {"PGDN", true, 3, 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.command);
+    program_.currentSlide = c.programSlide;
+    program_.failing.clear();
+    if (c.programFails) {
+      program_.failing.insert(ScriptedPresentationProgram::Call::CurrentShowSlide);
+    }
+    slides_.HandlePresentCommand(text(c.command), {});
+    EXPECT_EQ(model().CurrentSlide, c.after);
+  }
+}
+
+TEST_F(LibSlideMgrTest, SlideOutsideTheRecordsSendsNoEntry) {
+  // Before anything was opened there are no records at all.
+  model().CurrentSlide = 1;
+  slides_.HandlePresentCommand(text("SEND_NOTES"), {});
+  EXPECT_EQ(written(), u"");
+
+  slides_.OpenDocument(text("talks"), text("talk.odp"));
+  clearWire();
+  for (const qint32 slide :
+       {-1, 4, std::numeric_limits<qint32>::max(), std::numeric_limits<qint32>::min()}) {
+    SCOPED_TRACE(slide);
+    EXPECT_EQ(slides_.BuildSlideInfo(slide, true), u"");
+    EXPECT_EQ(slides_.BuildSlideInfo(slide, false), u"");
+    slides_.SendSlideNotes(slide, true);
+    EXPECT_EQ(written(), u"");
+  }
+  // The show reports a slide beyond the records.
+  program_.currentSlide = 9;
+  slides_.HandlePresentCommand(text("RIGHT"), {});
+  slides_.HandlePresentCommand(text("SEND_NOTES"), {});
+  EXPECT_EQ(written(), u"");
+}
+
+TEST_F(LibSlideMgrTest, StartReopensTheRememberedPresentationWhenAttached) {
+  run("<<ACTIVATE|talks|talk.odp>>");
+  ASSERT_TRUE(written().endsWith(text(kChangeUi)));
+  program_.calls.clear();
+  clearWire();
+  model().CurrentSlide = 3;
+
+  run("<<PRESENT|START|>>");
+
+  EXPECT_EQ(program_.calls.mid(0, 3),
+            texts({"closePresentation", "quitApplication", "createApplication"}));
+  EXPECT_EQ(program_.calls.count(u"runSlideShow"), 2);
+  EXPECT_TRUE(written().startsWith(u"<<PRESNOTE|UPDATE|<CURRENT_SLIDE>1</CURRENT_SLIDE>"));
+  EXPECT_TRUE(written().endsWith(text(kChangeUi)));
+  EXPECT_TRUE(keysSent().isEmpty());
+  EXPECT_TRUE(model().ShowRunning);
+}
+
+TEST_F(LibSlideMgrTest, StartAfterUnloadOnlyPressesF5) {
+  run("<<ACTIVATE|talks|talk.odp>>");
+  run("<<UNLOAD|CURRENT_PRESENTATION|>>");
+  program_.calls.clear();
+  actions_.calls.clear();
+  clearWire();
+
+  run("<<PRESENT|START|>>");
+
+  EXPECT_EQ(keysSent(), texts({"SendKeys({F5},false)"}));
+  EXPECT_TRUE(program_.calls.isEmpty()) << program_.calls.join(u' ').toStdString();
+  EXPECT_EQ(written(), u"");
+  EXPECT_TRUE(model().ShowRunning);
+  EXPECT_EQ(model().CurrentSlide, 1);
+}
+
+TEST_F(LibSlideMgrTest, StartWhenAttachedWithoutARememberedDocumentPressesNothing) {
+  ASSERT_EQ(presentation_.LoadPresentation(text("/talks/a.odp"), false, false), u"");
+  slides_.HandlePresentCommand(text("START"), {});
+  EXPECT_TRUE(keysSent().isEmpty());
+  EXPECT_FALSE(program_.calls.contains(u"closePresentation"));
+  EXPECT_TRUE(model().ShowRunning);
+}
+
+TEST_F(LibSlideMgrTest, EntryTextsAreSanitisedAndTheNumbersWritten) {
+  presentation_.ResetPresentationModel();
+  model().SlideCount = 1;
+  model().CurrentSlide = 1;
+  model().TotalTime = 42;
+  SlideRecord& slide = model().Slides[1];
+  slide.Title = text("A\tB");
+  slide.Note = text("line 1\r\nline 2");
+  slide.DurationMinutes = -3;
+  slide.Warning = true;
+  slide.AutoNextSlide = true;
+  EXPECT_EQ(slides_.BuildSlideInfo(1, true),
+            text("<CURRENT_SLIDE>1</CURRENT_SLIDE><SLIDE_COUNT>1</SLIDE_COUNT><TITLE>A B</TITLE>"
+                 "<NOTE>line 1\r\nline 2</NOTE><ASCENDING>FALSE</ASCENDING>"
+                 "<DURATION_MINUTES>-3</DURATION_MINUTES><DURATION_SECONDS>0</DURATION_SECONDS>"
+                 "<WARNING>TRUE</WARNING><AUTO_NEXT_SLIDE>TRUE</AUTO_NEXT_SLIDE>"
+                 "<TOTAL_TIME>42</TOTAL_TIME>"));
+}
+
+}  // namespace
