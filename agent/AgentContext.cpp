@@ -21,3 +21,8 @@ AgentContext::AgentContext(const AgentPlatform& platform, AgentView& view,
       slides(SlideMgrServices{general, presentation, settings, flags, parser, actions.input,
                               documentWindows, platform.shell, platform.clock},
              programFolder) {}
+
+void AgentContext::startForegroundTimer() {
+  QObject::connect(&foregroundTimer, &QTimer::timeout, [this] { notify.ForegroundTimer_Tick(); });
+  foregroundTimer.start(kForegroundIntervalMs);
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QTimer>
 
 #include "agent/AgentFlags.h"
 #include "agent/AgentView.h"
@@ -70,4 +71,9 @@ class AgentContext {
   LibCommands commands;
   LibCommandsDocumentWindows documentWindows;
   LibSlideMgr slides;
+
+  // The foreground report's 1000 ms timer; the main window takes it over once it exists.
+  static constexpr int kForegroundIntervalMs = 1000;
+  QTimer foregroundTimer;
+  void startForegroundTimer();
 };

@@ -1,0 +1,258 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <memory>
+
+#include "agent/AgentContext.h"
+#include "editor/NotesWriter.h"
+#include "platform/linux/IniProfileFiles.h"
+#include "platform/linux/LibreOfficePresentationProgram.h"
+#include "platform/linux/LinuxDesktopShell.h"
+#include "platform/linux/LinuxSerialPortMap.h"
+#include "platform/linux/MonotonicTickClock.h"
+#include "platform/linux/TermiosSerialDevices.h"
+#include "platform/linux/X11WindowSystem.h"
+#include "shared/NotesReader.h"
+#include "tests/support/FakeAgentView.h"
+#include "tests/support/FakeMessageBoxes.h"
+#include "tests/support/RecordingActions.h"
+#include "tests/support/SimulatorProcess.h"
+#include "tests/support/X11TestWindows.h"
+
+// The handheld's road through a slide show, end to end but for the agent's windows and its input
+// synthesis: frames from the handheld simulator over a pseudo-terminal, the real link,
+// dispatcher, window list and slide-show commands, and LibreOffice Impress under the test's own
+// X desktop. The keys of the show are recorded, not pressed.
+namespace {
+
+constexpr int kPort = 42;
+constexpr int kFrameWaitMs = 30000;  // a first load starts the office
+constexpr int kSlideWaitMs = 10000;
+
+const QString kNoNotesEntryOfSlide1 = QStringLiteral(
+    "<<PRESNOTE|UPDATE|<CURRENT_SLIDE>1</CURRENT_SLIDE><SLIDE_COUNT>3</SLIDE_COUNT>"
+    "<TITLE>Slide 1</TITLE><NOTE>No Notes/Slides defined for this presentation.</NOTE>"
+    "<ASCENDING>TRUE</ASCENDING><DURATION_MINUTES>0</DURATION_MINUTES>"
+    "<DURATION_SECONDS>0</DURATION_SECONDS><WARNING>FALSE</WARNING>"
+    "<AUTO_NEXT_SLIDE>FALSE</AUTO_NEXT_SLIDE><TOTAL_TIME>-1</TOTAL_TIME> >>");
+const QString kShowScreen = QStringLiteral("<<CHANGEUI|POWERPOINT|TRUE>>");
+
+class SlideShowOverLinkTest : public ::testing::Test {
+ protected:
+  // One office and one set of presentations for the whole program, as the agent keeps its office.
+  static void SetUpTestSuite() {
+    folder_ = std::make_unique<QTemporaryDir>();
+    ASSERT_TRUE(folder_->isValid());
+    ASSERT_TRUE(QDir(folder_->path()).mkpath(QStringLiteral("Shared/Presentations/Notes")));
+    ASSERT_TRUE(QDir(folder_->path()).mkpath(QStringLiteral("Shared/Docs")));
+    const int status = QProcess::execute(
+        QStringLiteral("bash"),
+        {QStringLiteral(CORVANE_MAKE_PRESENTATIONS), QStringLiteral(CORVANE_PRESENTATION_FIXTURE),
+         folder_->filePath(QStringLiteral("Shared/Talks"))});
+    ASSERT_EQ(status, 0) << "the test presentations could not be made";
+    office_ = std::make_unique<LibreOfficePresentationProgram>();
+  }
+
+  static void TearDownTestSuite() {
+    office_.reset();
+    folder_.reset();
+  }
+
+  void SetUp() override {
+    ASSERT_TRUE(folder_ && office_);
+    ASSERT_TRUE(link_.isValid());
+    const QString device = link_.filePath(QStringLiteral("handheld"));
+    ASSERT_TRUE(simulator_.start(device));
+    map_ = std::make_unique<LinuxSerialPortMap>(QStringLiteral("%1=%2").arg(kPort).arg(device),
+                                                link_.filePath(QStringLiteral("none")),
+                                                link_.filePath(QStringLiteral("none")));
+    devices_ = std::make_unique<TermiosSerialDevices>(*map_);
+    QFile config(folder_->filePath(QStringLiteral("config.ini")));
+    ASSERT_TRUE(config.open(QIODevice::WriteOnly));
+    config.write("[Communications]\r\nPort=42\r\n");
+    config.close();
+
+    agent_ = std::make_unique<AgentContext>(
+        AgentPlatform{*devices_, *map_, profiles_, clock_, boxes_, *office_, windows_, shell_},
+        view_, AgentActions{actions_, actions_, actions_, actions_}, folder_->path());
+    agent_->settings.LoadConfig();
+    agent_->serial.FillPortList();
+    agent_->serial.StartSerialLink();
+    ASSERT_TRUE(agent_->flags.PortOpen);
+    QObject::connect(&tick_, &QTimer::timeout, [this] { agent_->receiveLoop.tmrCOM_Timer(); });
+    tick_.start(10);
+    agent_->startForegroundTimer();
+  }
+
+  void TearDown() override {
+    if (agent_) {
+      tick_.stop();
+      agent_->foregroundTimer.stop();
+      agent_->presentation.ClosePowerPoint();
+    }
+  }
+
+  // The first frame from `from` on that matches; "" when none came in time.
+  QString frameMatching(const QString& pattern, std::size_t from = 0,
+                        int timeoutMs = kFrameWaitMs) {
+    const QRegularExpression expression(pattern);
+    QString found;
+    SimulatorProcess::waitUntil(
+        [&] {
+          const auto& frames = simulator_.received();
+          for (std::size_t i = from; i < frames.size(); ++i) {
+            if (expression.match(frames[i].frame).hasMatch()) {
+              found = frames[i].frame;
+              return true;
+            }
+          }
+          return false;
+        },
+        timeoutMs);
+    return found;
+  }
+
+  std::size_t framesSoFar() { return simulator_.received().size(); }
+
+  // A slide-show key was sent and the current slide taken from the running show afterwards.
+  bool keySentAndSlideAsked(const QString& key) {
+    const QString call = QStringLiteral("SendKeys(%1,false)").arg(key);
+    if (!SimulatorProcess::waitUntil([&] { return actions_.calls.contains(call); }, kSlideWaitMs)) {
+      return false;
+    }
+    const auto& model = agent_->presentation.Model;
+    const auto shown = office_->currentShowSlide(*model.PowerPointApp);
+    return shown && *shown == model.CurrentSlide;
+  }
+
+  // The show's window holds the keyboard before keys are sent to it.
+  bool showInFront() {
+    return SimulatorProcess::waitUntil(
+        [&] {
+          const auto title = windows_.windowTitle(windows_.foregroundWindow());
+          return title && title->startsWith(QStringLiteral("Presenting"));
+        },
+        kSlideWaitMs);
+  }
+
+  static std::unique_ptr<QTemporaryDir> folder_;
+  static std::unique_ptr<LibreOfficePresentationProgram> office_;
+
+  QTemporaryDir link_;
+  SimulatorProcess simulator_;
+  std::unique_ptr<LinuxSerialPortMap> map_;
+  std::unique_ptr<TermiosSerialDevices> devices_;
+  IniProfileFiles profiles_;
+  MonotonicTickClock clock_;
+  FakeMessageBoxes boxes_;
+  X11WindowSystem windows_;
+  LinuxDesktopShell shell_;
+  FakeAgentView view_;
+  RecordingActions actions_;
+  std::unique_ptr<AgentContext> agent_;
+  QTimer tick_;
+};
+
+std::unique_ptr<QTemporaryDir> SlideShowOverLinkTest::folder_;
+std::unique_ptr<LibreOfficePresentationProgram> SlideShowOverLinkTest::office_;
+
+TEST_F(SlideShowOverLinkTest, APresentationWithoutNotesRunsItsShowFromTheHandheld) {
+  simulator_.send(QStringLiteral("<<ACTIVATE|Talks|presentation.pptx>>"));
+  ASSERT_EQ(frameMatching(QStringLiteral("^<<PRESNOTE\\|")), kNoNotesEntryOfSlide1);
+  ASSERT_EQ(frameMatching(QStringLiteral("^<<CHANGEUI\\|POWERPOINT\\|TRUE>>$")), kShowScreen);
+  const PresentationModel& model = agent_->presentation.Model;
+  ASSERT_EQ(model.SlideCount, 3);
+  EXPECT_EQ(model.Slides[2].Title, QStringLiteral("Results"));
+  EXPECT_TRUE(model.ShowRunning);
+  ASSERT_TRUE(showInFront());
+
+  simulator_.send(QStringLiteral("<<PRESENT|RIGHT|>>"));
+  ASSERT_TRUE(keySentAndSlideAsked(QStringLiteral("{RIGHT}")));
+  const std::size_t before = framesSoFar();
+  simulator_.send(QStringLiteral("<<PRESENT|SEND_NOTES|>>"));
+  const QString entry = frameMatching(QStringLiteral("^<<PRESNOTE\\|"), before);
+  EXPECT_TRUE(entry.startsWith(
+      QStringLiteral("<<PRESNOTE|UPDATE|<CURRENT_SLIDE>%1</CURRENT_SLIDE><SLIDE_COUNT>3"
+                     "</SLIDE_COUNT><TITLE>Slide %1</TITLE>")
+          .arg(model.CurrentSlide)))
+      << entry.toStdString();
+  EXPECT_TRUE(entry.endsWith(QStringLiteral("</TOTAL_TIME> >>")));
+
+  simulator_.send(QStringLiteral("<<PRESENT|LEFT|>>"));
+  ASSERT_TRUE(keySentAndSlideAsked(QStringLiteral("{LEFT}")));
+
+  simulator_.send(QStringLiteral("<<PRESENT|STOP|>>"));
+  ASSERT_TRUE(SimulatorProcess::waitUntil([&] { return !model.ShowRunning; }, kSlideWaitMs));
+  simulator_.send(QStringLiteral("<<UNLOAD|CURRENT_PRESENTATION|>>"));
+  ASSERT_TRUE(
+      SimulatorProcess::waitUntil([&] { return !model.PowerPointApp.has_value(); }, kSlideWaitMs));
+  EXPECT_EQ(model.SlideCount, 0);
+}
+
+TEST_F(SlideShowOverLinkTest, APresentationWithItsNotesFileSendsTheNotesOfEachSlide) {
+  PresentationModel notes;
+  notes.PresentationTitle = QStringLiteral("Opening");
+  notes.PresentationFileName = QStringLiteral("presentation.ppt");
+  notes.PresentationPath = folder_->filePath(QStringLiteral("Shared/Talks/presentation.ppt"));
+  notes.SlideCount = 3;
+  notes.TotalTime = -1;
+  notes.Slides = {
+      {},
+      {QStringLiteral("Opening"), QStringLiteral("Say hello"), 1, 0, true, false, false},
+      {QStringLiteral("Numbers"), QStringLiteral("Two charts"), 2, 30, false, true, false},
+      {QStringLiteral("Close"), QStringLiteral("Thank them"), 0, 45, true, false, false}};
+  FakeMessageBoxes unused;
+  ASSERT_EQ(SaveNotesFile(NotesFilePath(notes, folder_->path()), notes, unused), SaveResult::Saved);
+
+  simulator_.send(QStringLiteral("<<ACTIVATE|Talks|presentation.ppt>>"));
+  EXPECT_EQ(frameMatching(QStringLiteral("^<<PRESNOTE\\|")),
+            QStringLiteral("<<PRESNOTE|UPDATE|<CURRENT_SLIDE>1</CURRENT_SLIDE>"
+                           "<SLIDE_COUNT>3</SLIDE_COUNT><TITLE>Opening</TITLE>"
+                           "<NOTE>Say hello</NOTE><ASCENDING>TRUE</ASCENDING>"
+                           "<DURATION_MINUTES>1</DURATION_MINUTES>"
+                           "<DURATION_SECONDS>0</DURATION_SECONDS><WARNING>FALSE</WARNING>"
+                           "<AUTO_NEXT_SLIDE>FALSE</AUTO_NEXT_SLIDE>"
+                           "<TOTAL_TIME>255</TOTAL_TIME> >>"));
+  ASSERT_EQ(frameMatching(QStringLiteral("^<<CHANGEUI\\|POWERPOINT\\|TRUE>>$")), kShowScreen);
+  EXPECT_TRUE(agent_->presentation.Model.NotesLoaded);
+  ASSERT_TRUE(showInFront());
+
+  // Slide 2's entry, as the handheld asks for it once the show is there.
+  agent_->presentation.Model.CurrentSlide = 2;
+  const std::size_t before = framesSoFar();
+  simulator_.send(QStringLiteral("<<PRESENT|SEND_NOTES|>>"));
+  const QString entry = frameMatching(QStringLiteral("^<<PRESNOTE\\|"), before);
+  EXPECT_TRUE(entry.contains(QStringLiteral("<CURRENT_SLIDE>2</CURRENT_SLIDE>")));
+  EXPECT_TRUE(entry.contains(QStringLiteral("<TITLE>Numbers</TITLE><NOTE>Two charts</NOTE>")));
+  EXPECT_TRUE(entry.contains(QStringLiteral("<WARNING>TRUE</WARNING>")));
+  QFile::remove(NotesFilePath(notes, folder_->path()));
+}
+
+TEST_F(SlideShowOverLinkTest, FolderListingsMarkOpenDocumentsAndTheHandheldHearsTheForeground) {
+  for (const char* name : {"agenda.txt", "budget.ods"}) {
+    QFile file(folder_->filePath(QStringLiteral("Shared/Docs/") + QLatin1String(name)));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("x");
+  }
+  ASSERT_TRUE(QDir(folder_->path()).mkpath(QStringLiteral("Shared/Docs/Old")));
+  X11TestWindows desktop;
+  const auto window = desktop.open("agenda.txt - Notes");
+  ASSERT_NE(window, 0UL);
+  ASSERT_TRUE(desktop.activate(window));
+
+  simulator_.send(QStringLiteral("<<DIRLIST|Docs|>>"));
+  EXPECT_EQ(frameMatching(QStringLiteral("^<<DIRLIST\\|")),
+            QStringLiteral("<<DIRLIST|Docs|Aagenda.txt:Ibudget.ods>>"));
+
+  const std::size_t before = framesSoFar();
+  simulator_.send(QStringLiteral("<<EVENT|ACTIVE_WINDOW|>>"));
+  EXPECT_EQ(frameMatching(QStringLiteral("^<<CHANGEUI\\|OTHER"), before),
+            QStringLiteral("<<CHANGEUI|OTHER[agenda.txt - Notes]|>>"));
+}
+
+}  // namespace
