@@ -444,27 +444,32 @@ std::optional<AutomationRef> LibreOfficePresentationProgram::openPresentation(Au
   return AutomationRef{id};
 }
 
-std::optional<qint32> LibreOfficePresentationProgram::slideCount(AutomationRef presentation) {
+template <typename T>
+std::optional<T> LibreOfficePresentationProgram::readPresentation(
+    AutomationRef presentation, std::function<void(UnoSession&, quint64, std::optional<T>&)> read) {
   auto session = sessionForPresentation(presentation);
   if (!session) {
     return std::nullopt;
   }
-  auto result = std::make_shared<std::optional<qint32>>();
+  // Shared with the worker, which may still hold it when a call overran.
+  auto result = std::make_shared<std::optional<T>>();
   const quint64 id = presentation.id;
   if (!runGuarded(
-          session,
-          [id, result](UnoSession& s) {
-            Reference<css::drawing::XDrawPagesSupplier> supplier(s.documents.at(id),
-                                                                 UNO_QUERY_THROW);
-            const sal_Int32 count = supplier->getDrawPages()->getCount();
-            if (count >= 0) {
-              *result = count;
-            }
-          },
-          kCallTimeout)) {
+          session, [id, result, read](UnoSession& s) { read(s, id, *result); }, kCallTimeout)) {
     return std::nullopt;
   }
   return *result;
+}
+
+std::optional<qint32> LibreOfficePresentationProgram::slideCount(AutomationRef presentation) {
+  return readPresentation<qint32>(
+      presentation, [](UnoSession& s, quint64 id, std::optional<qint32>& result) {
+        Reference<css::drawing::XDrawPagesSupplier> supplier(s.documents.at(id), UNO_QUERY_THROW);
+        const sal_Int32 count = supplier->getDrawPages()->getCount();
+        if (count >= 0) {
+          result = count;
+        }
+      });
 }
 
 // The title is the slide's title placeholder. A slide without one (the office's own .ppt export
@@ -473,58 +478,35 @@ std::optional<qint32> LibreOfficePresentationProgram::slideCount(AutomationRef p
 // empty title. Failing instead would make the caller carry the previous slide's title forward.
 std::optional<QString> LibreOfficePresentationProgram::slideTitle(AutomationRef presentation,
                                                                   qint32 slide) {
-  auto session = sessionForPresentation(presentation);
-  if (!session) {
-    return std::nullopt;
-  }
-  auto result = std::make_shared<std::optional<QString>>();
-  const quint64 id = presentation.id;
-  if (!runGuarded(
-          session,
-          [id, slide, result](UnoSession& s) {
-            Reference<css::drawing::XDrawPage> shapes = page(s, id, slide);
-            if (!shapes.is()) {
-              return;
-            }
-            auto title = textOfService(
-                shapes, rtl::OUString::createFromAscii("com.sun.star.presentation.TitleTextShape"));
-            *result = title ? *title : firstTextLine(shapes);
-          },
-          kCallTimeout)) {
-    return std::nullopt;
-  }
-  return *result;
+  return readPresentation<QString>(
+      presentation, [slide](UnoSession& s, quint64 id, std::optional<QString>& result) {
+        Reference<css::drawing::XDrawPage> shapes = page(s, id, slide);
+        if (!shapes.is()) {
+          return;
+        }
+        auto title = textOfService(
+            shapes, rtl::OUString::createFromAscii("com.sun.star.presentation.TitleTextShape"));
+        result = title ? *title : firstTextLine(shapes);
+      });
 }
 
 // The notes are the notes page's notes shape; a notes page without one holds no notes.
 std::optional<QString> LibreOfficePresentationProgram::slideNotes(AutomationRef presentation,
                                                                   qint32 slide) {
-  auto session = sessionForPresentation(presentation);
-  if (!session) {
-    return std::nullopt;
-  }
-  auto result = std::make_shared<std::optional<QString>>();
-  const quint64 id = presentation.id;
-  if (!runGuarded(
-          session,
-          [id, slide, result](UnoSession& s) {
-            Reference<css::presentation::XPresentationPage> slidePage(page(s, id, slide),
-                                                                      UNO_QUERY);
-            if (!slidePage.is()) {
-              return;
-            }
-            Reference<css::drawing::XDrawPage> notes = slidePage->getNotesPage();
-            if (!notes.is()) {
-              return;
-            }
-            auto text = textOfService(
-                notes, rtl::OUString::createFromAscii("com.sun.star.presentation.NotesShape"));
-            *result = text ? *text : QString();
-          },
-          kCallTimeout)) {
-    return std::nullopt;
-  }
-  return *result;
+  return readPresentation<QString>(
+      presentation, [slide](UnoSession& s, quint64 id, std::optional<QString>& result) {
+        Reference<css::presentation::XPresentationPage> slidePage(page(s, id, slide), UNO_QUERY);
+        if (!slidePage.is()) {
+          return;
+        }
+        Reference<css::drawing::XDrawPage> notes = slidePage->getNotesPage();
+        if (!notes.is()) {
+          return;
+        }
+        auto text = textOfService(
+            notes, rtl::OUString::createFromAscii("com.sun.star.presentation.NotesShape"));
+        result = text ? *text : QString();
+      });
 }
 
 bool LibreOfficePresentationProgram::runSlideShow(AutomationRef presentation) {

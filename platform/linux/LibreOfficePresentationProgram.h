@@ -75,6 +75,13 @@ class LibreOfficePresentationProgram final : public PresentationProgram {
   [[nodiscard]] bool runGuarded(const std::shared_ptr<UnoSession>& session,
                                 std::function<void(UnoSession&)> task,
                                 std::chrono::milliseconds timeout);
+  // One read of an open presentation on the worker: `read` gets the session, the presentation's
+  // id and the result to fill; nothing when the presentation is unknown, the read left the result
+  // empty, or the call failed.
+  template <typename T>
+  [[nodiscard]] std::optional<T> readPresentation(
+      AutomationRef presentation,
+      std::function<void(UnoSession&, quint64, std::optional<T>&)> read);
 
   QString officeProgram_;
   QTemporaryDir profile_;
