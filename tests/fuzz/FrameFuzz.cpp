@@ -16,21 +16,11 @@
 #include "tests/support/FakeAgentView.h"
 #include "tests/support/FakeSerialDevices.h"
 #include "tests/support/FakeTickClock.h"
+#include "tests/support/NoProfileFiles.h"
 #include "tests/support/RecordingActions.h"
 #include "tests/support/ScriptedPresentationProgram.h"
 
 namespace {
-
-class NoProfileFiles final : public ProfileFiles {
- public:
-  QString readString(const QString&, const QString&, const QString& fallback,
-                     const QString&) const override {
-    return fallback;
-  }
-  bool writeString(const QString&, const QString&, const QString&, const QString&) override {
-    return false;
-  }
-};
 
 constexpr qint16 kPort = 3;
 // Larger than any pause of the dispatcher: every pause ends at its first reading, without

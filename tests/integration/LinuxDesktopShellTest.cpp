@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "platform/linux/LinuxDesktopShell.h"
+#include "tests/support/EnvironmentGuard.h"
 #include "tests/support/TestPrinting.h"
 
 namespace {
@@ -18,28 +19,6 @@ namespace {
 using WindowStyle = DesktopShell::WindowStyle;
 
 constexpr int kPatienceMs = 5000;
-
-class EnvironmentGuard {
- public:
-  explicit EnvironmentGuard(const char* name) : name_(name) {
-    if (const char* value = std::getenv(name)) {
-      saved_ = QByteArray(value);
-    }
-  }
-  ~EnvironmentGuard() {
-    if (saved_) {
-      qputenv(name_, *saved_);
-    } else {
-      qunsetenv(name_);
-    }
-  }
-  EnvironmentGuard(const EnvironmentGuard&) = delete;
-  EnvironmentGuard& operator=(const EnvironmentGuard&) = delete;
-
- private:
-  const char* name_;
-  std::optional<QByteArray> saved_;
-};
 
 bool waitForFile(const QString& path) {
   for (int waited = 0; waited < kPatienceMs; waited += 20) {

@@ -12,35 +12,13 @@
 #include <vector>
 
 #include "platform/linux/X11WindowSystem.h"
+#include "tests/support/EnvironmentGuard.h"
 #include "tests/support/TestPrinting.h"
 #include "tests/support/X11TestWindows.h"
 
 namespace {
 
 using TitleKind = X11TestWindows::TitleKind;
-
-// Puts an environment variable back as it was when the test is done with it.
-class EnvironmentGuard {
- public:
-  explicit EnvironmentGuard(const char* name) : name_(name) {
-    if (const char* value = std::getenv(name)) {
-      saved_ = QByteArray(value);
-    }
-  }
-  ~EnvironmentGuard() {
-    if (saved_) {
-      qputenv(name_, *saved_);
-    } else {
-      qunsetenv(name_);
-    }
-  }
-  EnvironmentGuard(const EnvironmentGuard&) = delete;
-  EnvironmentGuard& operator=(const EnvironmentGuard&) = delete;
-
- private:
-  const char* name_;
-  std::optional<QByteArray> saved_;
-};
 
 template <typename Item>
 bool contains(const std::vector<Item>& list, X11TestWindows::Id window) {

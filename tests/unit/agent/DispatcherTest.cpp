@@ -17,35 +17,15 @@
 #include "tests/support/FakeAgentView.h"
 #include "tests/support/FakeSerialDevices.h"
 #include "tests/support/FakeTickClock.h"
+#include "tests/support/NoProfileFiles.h"
 #include "tests/support/RecordingActions.h"
 #include "tests/support/ScriptedPresentationProgram.h"
 #include "tests/support/TestPrinting.h"
+#include "tests/support/Utf8Text.h"
 
 namespace {
 
 constexpr qint16 kPort = 3;
-
-// The dispatcher reads the launcher mappings from memory only.
-class NoProfileFiles final : public ProfileFiles {
- public:
-  QString readString(const QString&, const QString&, const QString& fallback,
-                     const QString&) const override {
-    return fallback;
-  }
-  bool writeString(const QString&, const QString&, const QString&, const QString&) override {
-    return false;
-  }
-};
-
-QString text(const char* utf8) { return QString::fromUtf8(utf8); }
-
-QStringList texts(std::initializer_list<const char*> items) {
-  QStringList list;
-  for (const char* item : items) {
-    list << text(item);
-  }
-  return list;
-}
 
 // The dispatcher with an open link on a fake port, recording every desktop action.
 class DispatcherTest : public testing::Test {

@@ -21,27 +21,16 @@
 #include "tests/support/FakeSerialDevices.h"
 #include "tests/support/FakeTickClock.h"
 #include "tests/support/FakeWindowSystem.h"
+#include "tests/support/NoProfileFiles.h"
 #include "tests/support/RecordingActions.h"
 #include "tests/support/ScriptedPresentationProgram.h"
 #include "tests/support/TestPrinting.h"
+#include "tests/support/Utf8Text.h"
 
 namespace {
 
 constexpr qint16 kPort = 3;
 constexpr WindowHandle kForeground = 77;
-
-class NoProfileFiles final : public ProfileFiles {
- public:
-  QString readString(const QString&, const QString&, const QString& fallback,
-                     const QString&) const override {
-    return fallback;
-  }
-  bool writeString(const QString&, const QString&, const QString&, const QString&) override {
-    return false;
-  }
-};
-
-QString text(const char* utf8) { return QString::fromUtf8(utf8); }
 
 TEST(ClassifyWindowTitleTest, TitlesGiveTheTypeOfTheFirstRuleTheyMeet) {
   struct Case {

@@ -27,35 +27,16 @@
 #include "tests/support/FakeDocumentWindows.h"
 #include "tests/support/FakeSerialDevices.h"
 #include "tests/support/FakeTickClock.h"
+#include "tests/support/NoProfileFiles.h"
 #include "tests/support/RecordingActions.h"
 #include "tests/support/ScriptedPresentationProgram.h"
 #include "tests/support/TestPrinting.h"
+#include "tests/support/Utf8Text.h"
 #include "tests/support/WorkedExample.h"
 
 namespace {
 
 constexpr qint16 kPort = 3;
-
-QString text(const char* utf8) { return QString::fromUtf8(utf8); }
-
-QStringList texts(std::initializer_list<const char*> items) {
-  QStringList list;
-  for (const char* item : items) {
-    list << text(item);
-  }
-  return list;
-}
-
-class NoProfileFiles final : public ProfileFiles {
- public:
-  QString readString(const QString&, const QString&, const QString& fallback,
-                     const QString&) const override {
-    return fallback;
-  }
-  bool writeString(const QString&, const QString&, const QString&, const QString&) override {
-    return false;
-  }
-};
 
 // Records what the desktop was asked to open, and lets a test look at the wire at that moment.
 class WatchingDesktopShell final : public DesktopShell {

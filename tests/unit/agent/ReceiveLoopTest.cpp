@@ -18,22 +18,12 @@
 #include "tests/support/FakeAgentView.h"
 #include "tests/support/FakeSerialDevices.h"
 #include "tests/support/FakeSerialPortMap.h"
+#include "tests/support/NoProfileFiles.h"
 #include "tests/support/TestPrinting.h"
 
 namespace {
 
 constexpr qsizetype kBound = ReceiveLoop::kMaxRxBufferChars;
-
-class NoProfiles final : public ProfileFiles {
- public:
-  QString readString(const QString&, const QString&, const QString& fallback,
-                     const QString&) const override {
-    return fallback;
-  }
-  bool writeString(const QString&, const QString&, const QString&, const QString&) override {
-    return true;
-  }
-};
 
 // Message boxes that note what the window showed when a box came up, and can run a window
 // event while the box is open.
@@ -95,7 +85,7 @@ class ReceiveLoopTest : public testing::Test {
   };
   modCOMM comm_{devices_, yield_, [] {}};
   FakeSerialPortMap map_;
-  NoProfiles profiles_;
+  NoProfileFiles profiles_;
   LibSettings settings_{profiles_, QStringLiteral("/opt/corvane")};
   AgentFlags flags_;
   FakeAgentView view_;
