@@ -21,7 +21,7 @@ class InputActions {
   [[nodiscard]] virtual double ScreenWidthPixels() = 0;
   [[nodiscard]] virtual double ScreenHeightPixels() = 0;
   virtual void SetDefaultPointer() = 0;
-  virtual void SendVirtualKey(quint8 virtualKey, bool keyDown) = 0;
+  virtual void SendVirtualKey(quint16 virtualKey, bool keyDown) = 0;
   virtual void PressWindowsKey() = 0;
   virtual void ShowCursorOnce() = 0;
   virtual void ForceCursorVisible(bool visible) = 0;

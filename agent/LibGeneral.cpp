@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "agent/Pause.h"
+#include "platform/VirtualKeys.h"
 #include "shared/NumberText.h"
 #include "shared/PendingEvents.h"
 
@@ -27,27 +28,19 @@ constexpr QLatin1StringView kEnterMarker("[ENTER]");
 constexpr QLatin1StringView kEnterKey("{ENTER}");
 constexpr QLatin1StringView kEscKey("{ESC}");
 
-// Virtual-key codes of the named keys of "SENDKEY" / "KBD".
-constexpr quint8 kVkEnter = 13;
-constexpr quint8 kVkEscape = 27;
-constexpr quint8 kVkLeft = 37;
-constexpr quint8 kVkUp = 38;
-constexpr quint8 kVkRight = 39;
-constexpr quint8 kVkDown = 40;
-
 struct NamedKey {
   QStringView name;
-  quint8 virtualKey;
+  quint16 virtualKey;
   bool keyDown;
 };
 // Each is one event only: the handheld sends the matching release (or press) itself.
 constexpr std::array<NamedKey, 6> kNamedKeys = {{
-    {u"{UP}", kVkUp, true},
-    {u"{DOWN}", kVkDown, true},
-    {u"{RIGHT}", kVkRight, true},
-    {u"{LEFT}", kVkLeft, true},
-    {u"{ENTER}", kVkEnter, true},
-    {u"{ESC}", kVkEscape, false},
+    {u"{UP}", VirtualKey::kUp, true},
+    {u"{DOWN}", VirtualKey::kDown, true},
+    {u"{RIGHT}", VirtualKey::kRight, true},
+    {u"{LEFT}", VirtualKey::kLeft, true},
+    {u"{ENTER}", VirtualKey::kEnter, true},
+    {u"{ESC}", VirtualKey::kEscape, false},
 }};
 
 struct BrowserCommand {

@@ -150,18 +150,9 @@ void LibSlideMgr::waitForShowWindow(const QString& titleBefore) {
   // The show window taking the foreground is what makes the first entry line up with what the
   // audience sees. When it never comes (the program failed, another window stays in front), the
   // wait ends after kShowWindowWaitMs and the entry goes out all the same.
-  const quint32 start = services_.clock.tickCount();
-  for (;;) {
-    Pause(services_.clock, kShowWindowPollMs);
-    if (services_.windows.foregroundTitle() != titleBefore) {
-      return;
-    }
-    // Unsigned subtraction is the difference modulo 2^32, so the counter's wrap is invisible.
-    const quint32 elapsed = services_.clock.tickCount() - start;
-    if (qint64{elapsed} > qint64{kShowWindowWaitMs}) {
-      return;
-    }
-  }
+  (void)PauseUntil(services_.clock, kShowWindowWaitMs, kShowWindowPollMs, [this, &titleBefore] {
+    return services_.windows.foregroundTitle() != titleBefore;
+  });
 }
 
 bool LibSlideMgr::openOtherDocument(const QString& path, const QString& notesPath) {
@@ -239,12 +230,32 @@ void LibSlideMgr::HandlePresentCommand(const QString& command, const QString& /*
 void LibSlideMgr::UpdateCurrentSlide(Direction direction, bool attached) {
   PresentationModel& m = model();
   if (attached) {
-    // The application may have gone meanwhile; then, as when the program cannot answer, the
-    // count stays where it was.
-    if (m.PowerPointApp) {
-      if (const auto slide = services_.presentation.program().currentShowSlide(*m.PowerPointApp)) {
-        m.CurrentSlide = *slide;
+    // The application may have gone meanwhile (also during the wait below, which lets frames
+    // in); then, as when the program cannot answer, the count stays where it was.
+    const auto showSlide = [this, &m]() -> std::optional<qint32> {
+      if (!m.PowerPointApp) {
+        return std::nullopt;
       }
+      return services_.presentation.program().currentShowSlide(*m.PowerPointApp);
+    };
+    const qint32 before = m.CurrentSlide;
+    auto slide = showSlide();
+    // The key reaches the show through the desktop's input queue, a moment after it was sent:
+    // read at once, the show may still report the slide it is leaving. When a change is due, the
+    // show gets up to kShowKeyWaitMs to take the key; a show that stays (an animation step on the
+    // same slide) then counts as it reports.
+    const bool changeDue = direction == Direction::Next ? before < m.SlideCount : before > 1;
+    if (slide && *slide == before && changeDue) {
+      (void)PauseUntil(services_.clock, kShowKeyWaitMs, kShowKeyPollMs, [&] {
+        const auto now = showSlide();
+        if (now) {
+          slide = now;
+        }
+        return !now || *now != before;
+      });
+    }
+    if (slide) {
+      m.CurrentSlide = *slide;
     }
     return;
   }

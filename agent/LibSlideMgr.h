@@ -40,6 +40,10 @@ class LibSlideMgr final : public SlideShowActions {
   static constexpr qint32 kShowWindowWaitMs = 5000;
   // How often the foreground title is read during that wait.
   static constexpr qint32 kShowWindowPollMs = 10;
+  // How long a slide key may take to reach the running show before its slide is taken as it is,
+  // and how often the show is asked meanwhile.
+  static constexpr qint32 kShowKeyWaitMs = 500;
+  static constexpr qint32 kShowKeyPollMs = 10;
 
   LibSlideMgr(const SlideMgrServices& services, QString programFolder);
 

@@ -25,3 +25,18 @@ void Pause(const TickClock& clock, qint32 ms) {
     QThread::msleep(kIdleSliceMs);
   }
 }
+
+bool PauseUntil(const TickClock& clock, qint32 boundMs, qint32 pollMs,
+                const std::function<bool()>& condition) {
+  const quint32 start = clock.tickCount();
+  for (;;) {
+    Pause(clock, pollMs);
+    if (condition()) {
+      return true;
+    }
+    const quint32 elapsed = clock.tickCount() - start;
+    if (qint64{elapsed} > qint64{boundMs}) {
+      return false;
+    }
+  }
+}

@@ -1,7 +1,8 @@
 // Measures the slide-show road with the real office: its start, ACTIVATE of a 20-slide
 // presentation to the first slide entry (with and without a notes file), and the PRESENT
-// commands. The link is a fake port, so the figures are the agent's and the office's, not the
-// serial line's. Run inside a desktop: scripts/with-desktop.sh build/release/bench/bench_slide_show
+// commands, whose keys go to the show through the X server. The link is a fake port, so the
+// figures are the agent's and the office's, not the serial line's. Run inside a desktop:
+// scripts/with-desktop.sh build/release/bench/bench_slide_show
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -12,11 +13,14 @@
 #include <cstdio>
 
 #include "agent/AgentContext.h"
+#include "agent/LibControls.h"
+#include "agent/LibNewSendKey.h"
 #include "editor/NotesWriter.h"
 #include "platform/linux/IniProfileFiles.h"
 #include "platform/linux/LibreOfficePresentationProgram.h"
 #include "platform/linux/LinuxDesktopShell.h"
 #include "platform/linux/MonotonicTickClock.h"
+#include "platform/linux/X11InputSynthesis.h"
 #include "platform/linux/X11WindowSystem.h"
 #include "tests/support/FakeAgentView.h"
 #include "tests/support/FakeMessageBoxes.h"
@@ -27,6 +31,7 @@ namespace {
 
 constexpr int kSlides = 20;
 constexpr int kRounds = 5;
+constexpr qint64 kKeyGapMs = 50;
 
 // The fixture's first slide, repeated as slides 1 to kSlides.
 bool writeTwentySlides(const QString& fixture, const QString& target) {
@@ -67,6 +72,9 @@ struct Bench {
   LinuxDesktopShell shell;
   FakeAgentView view;
   RecordingActions actions;
+  X11InputSynthesis input;
+  LibNewSendKey sendKey{input};
+  LibControls controls{input, input, sendKey, clock};
   std::unique_ptr<AgentContext> agent;
   std::shared_ptr<FakeSerialDevices::Device> port;
 
@@ -129,7 +137,7 @@ int main(int argc, char** argv) {
   bench.agent = std::make_unique<AgentContext>(
       AgentPlatform{bench.devices, bench.map, bench.profiles, bench.clock, bench.boxes,
                     bench.office, bench.windows, bench.shell},
-      bench.view, AgentActions{bench.actions, bench.actions, bench.actions, bench.actions},
+      bench.view, AgentActions{bench.controls, bench.actions, bench.actions, bench.actions},
       bench.folder.path());
   AgentContext& agent = *bench.agent;
   agent.settings.LoadConfig();
@@ -144,10 +152,41 @@ int main(int argc, char** argv) {
   std::vector<double> right;
   std::vector<double> sendNotes;
   qint32 slidesRead = 0;
+  int moved = 0;
   for (int round = 0; round < kRounds; ++round) {
     withoutNotes.push_back(bench.time(activate, "<<PRESNOTE|"));
     slidesRead = agent.presentation.Model.SlideCount;
-    right.push_back(bench.time(QStringLiteral("<<PRESENT|RIGHT|>>"), {}));
+    // The show's window takes the keyboard a moment after the show starts.
+    QElapsedTimer front;
+    front.start();
+    while (front.elapsed() < 5000 && !bench.windows.windowTitle(bench.windows.foregroundWindow())
+                                          .value_or(QString())
+                                          .startsWith(QStringLiteral("Presenting"))) {
+      QCoreApplication::processEvents();
+    }
+    // RIGHT returns once the show reports the next slide (or after the agent's bound).
+    for (int step = 0; step < 3; ++step) {
+      {
+        // A presenter's presses come at least this far apart; a key sent the moment the show has
+        // changed slide is dropped by the office.
+        QElapsedTimer gap;
+        gap.start();
+        while (gap.elapsed() < kKeyGapMs) {
+          QCoreApplication::processEvents();
+        }
+      }
+      const qint32 before = agent.presentation.Model.CurrentSlide;
+      right.push_back(bench.time(QStringLiteral("<<PRESENT|RIGHT|>>"), {}));
+      const auto shown = bench.office.currentShowSlide(*agent.presentation.Model.PowerPointApp);
+      const bool ok =
+          shown && *shown == before + 1 && agent.presentation.Model.CurrentSlide == *shown;
+      moved += ok;
+      if (!ok) {
+        std::printf("round %d step %d: before %d, show %d, agent %d, front %lld ms\n", round, step,
+                    before, shown.value_or(-1), agent.presentation.Model.CurrentSlide,
+                    static_cast<long long>(front.elapsed()));
+      }
+    }
     sendNotes.push_back(bench.time(QStringLiteral("<<PRESENT|SEND_NOTES|>>"), "<<PRESNOTE|"));
     (void)bench.time(unload, {});
     // UNLOAD quit the office, as closing the presentation program does; every round opens the
@@ -156,6 +195,7 @@ int main(int argc, char** argv) {
     agent.general.ActiveFile.clear();
   }
   std::printf("slides read from the presentation: %d\n", slidesRead);
+  std::printf("RIGHT moved the show and the agent one slide on: %d of %zu\n", moved, right.size());
 
   PresentationModel notes;
   notes.PresentationFileName = QStringLiteral("bench.pptx");
@@ -180,7 +220,7 @@ int main(int argc, char** argv) {
 
   report("ACTIVATE (20 slides, no notes file) to the first PRESNOTE", withoutNotes);
   report("ACTIVATE (20 slides, notes file) to the first PRESNOTE", withNotes);
-  report("PRESENT/RIGHT: key and current slide from the show", right);
+  report("PRESENT/RIGHT to the show's next slide, known to the agent", right);
   report("PRESENT/SEND_NOTES to its PRESNOTE", sendNotes);
   agent.presentation.ClosePowerPoint();
   return 0;

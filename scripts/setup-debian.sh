@@ -12,8 +12,8 @@ PACKAGES=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   # X11 session, window manager and desktop tools
   xvfb icewm x11-utils libx11-dev libxtst-dev libxfixes-dev libxext-dev xdg-utils
-  # LibreOffice, for the presentation program adapter
-  libreoffice-impress libreoffice-dev
+  # LibreOffice, for the presentation program adapter; its GTK 3 toolkit paints the slide show
+  libreoffice-impress libreoffice-dev libreoffice-gtk3
   # Media and audio
   libmpv-dev libasound2-dev sox pulseaudio libasound2-plugins alsa-utils
 )

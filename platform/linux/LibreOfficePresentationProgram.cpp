@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <atomic>
 #include <com/sun/star/awt/XWindow.hpp>
+#include <com/sun/star/awt/XWindow2.hpp>
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/bridge/UnoUrlResolver.hpp>
 #include <com/sun/star/bridge/XUnoUrlResolver.hpp>
@@ -79,6 +80,8 @@ constexpr std::chrono::milliseconds kRecoverTimeout{2000};
 // that currentShowSlide answers right after.
 constexpr std::chrono::milliseconds kShowStartWait{2000};
 constexpr std::chrono::milliseconds kShowStartPoll{50};
+// How long runSlideShow gives the window manager to activate the document's window.
+constexpr std::chrono::milliseconds kDocumentActiveWait{1500};
 // Text read from a document is cut here: a damaged or hostile file must not fill the memory of
 // the agent or the handheld.
 constexpr qsizetype kMaxTextLength = 1 << 20;
@@ -206,6 +209,23 @@ Reference<css::presentation::XPresentation2> presentationOf(const UnoSession& se
   return Reference<css::presentation::XPresentation2>(supplier->getPresentation(), UNO_QUERY);
 }
 
+// The window of the document's frame; empty when it has none.
+Reference<css::awt::XWindow> documentWindow(const UnoSession& session, quint64 id) {
+  const auto found = session.documents.find(id);
+  if (found == session.documents.end()) {
+    return {};
+  }
+  Reference<css::frame::XModel> model(found->second, UNO_QUERY);
+  if (!model.is()) {
+    return {};
+  }
+  Reference<css::frame::XController> controller = model->getCurrentController();
+  if (!controller.is() || !controller->getFrame().is()) {
+    return {};
+  }
+  return controller->getFrame()->getContainerWindow();
+}
+
 }  // namespace
 
 LibreOfficePresentationProgram::LibreOfficePresentationProgram(QString officeProgram)
@@ -317,7 +337,13 @@ bool LibreOfficePresentationProgram::startOffice() {
     // Without an X server the office can still load and read documents, though not show them.
     arguments.prepend(u"--headless"_qs);
   }
-  if (!office->process.start(launcher, arguments)) {
+  QStringList environment;
+  if (hasDisplay && qEnvironmentVariableIsEmpty("SAL_USE_VCLPLUGIN")) {
+    // The office's own X11 toolkit ("gen") opens the show's window but never paints a slide in it
+    // nor takes its keys; the GTK 3 one does both. An office without it falls back by itself.
+    environment.append(u"SAL_USE_VCLPLUGIN=gtk3"_qs);
+  }
+  if (!office->process.start(launcher, arguments, environment)) {
     return false;
   }
 
@@ -514,20 +540,43 @@ bool LibreOfficePresentationProgram::runSlideShow(AutomationRef presentation) {
   if (!session || session->headless) {
     return false;
   }
-  auto started = std::make_shared<std::atomic<bool>>(false);
   const quint64 id = presentation.id;
+  // A show started from a hidden document crashes the office: its window is shown first.
+  auto active = std::make_shared<std::atomic<bool>>(false);
+  if (!runGuarded(
+          session,
+          [id, active](UnoSession& s) {
+            Reference<css::awt::XWindow> window = documentWindow(s, id);
+            if (window.is()) {
+              window->setVisible(true);
+              Reference<css::awt::XWindow2> state(window, UNO_QUERY);
+              *active = !state.is() || state->isActive();
+            }
+          },
+          kCallTimeout)) {
+    return false;
+  }
+  // The window manager activates the document's window once it is mapped. Should that come
+  // after the show's window is up, the document's window would take the keyboard and the show
+  // would never see a key; so the show starts once the document's window is active, or when the
+  // manager has not activated it within kDocumentActiveWait.
+  const auto deadline = std::chrono::steady_clock::now() + kDocumentActiveWait;
+  while (!*active && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(kShowStartPoll);
+    if (!runGuarded(
+            session,
+            [id, active](UnoSession& s) {
+              Reference<css::awt::XWindow2> state(documentWindow(s, id), UNO_QUERY);
+              *active = !state.is() || state->isActive();
+            },
+            kCallTimeout)) {
+      return false;
+    }
+  }
+  auto started = std::make_shared<std::atomic<bool>>(false);
   const bool ok = runGuarded(
       session,
       [id, started](UnoSession& s) {
-        Reference<css::frame::XModel> model(s.documents.at(id), UNO_QUERY_THROW);
-        Reference<css::frame::XController> controller = model->getCurrentController();
-        if (controller.is() && controller->getFrame().is()) {
-          // A show started from a hidden document crashes the office; its window must be shown.
-          Reference<css::awt::XWindow> window = controller->getFrame()->getContainerWindow();
-          if (window.is()) {
-            window->setVisible(true);
-          }
-        }
         Reference<css::presentation::XPresentation2> show = presentationOf(s, id);
         if (!show.is()) {
           return;
@@ -535,8 +584,8 @@ bool LibreOfficePresentationProgram::runSlideShow(AutomationRef presentation) {
         show->start();
         std::erase(s.shown, id);
         s.shown.push_back(id);
-        const auto deadline = std::chrono::steady_clock::now() + kShowStartWait;
-        while (!show->getController().is() && std::chrono::steady_clock::now() < deadline) {
+        const auto showDeadline = std::chrono::steady_clock::now() + kShowStartWait;
+        while (!show->getController().is() && std::chrono::steady_clock::now() < showDeadline) {
           std::this_thread::sleep_for(kShowStartPoll);
         }
         *started = true;

@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <QByteArray>
+#include <algorithm>
+#include <cstring>
 #include <thread>
 #include <vector>
 
@@ -27,7 +29,8 @@ OfficeProcess::~OfficeProcess() {
   }
 }
 
-bool OfficeProcess::start(const QString& program, const QStringList& arguments) {
+bool OfficeProcess::start(const QString& program, const QStringList& arguments,
+                          const QStringList& environment) {
   if (pid_ > 0) {
     return false;
   }
@@ -42,6 +45,30 @@ bool OfficeProcess::start(const QString& program, const QStringList& arguments) 
     argv.push_back(bytes.data());
   }
   argv.push_back(nullptr);
+
+  std::vector<QByteArray> variables;
+  for (const QString& entry : environment) {
+    variables.push_back(entry.toLocal8Bit());
+  }
+  const auto replaced = [&variables](const char* inherited) {
+    const char* equals = std::strchr(inherited, '=');
+    const auto nameLength =
+        static_cast<qsizetype>(equals != nullptr ? equals - inherited : std::strlen(inherited));
+    return std::any_of(variables.begin(), variables.end(), [&](const QByteArray& entry) {
+      return entry.size() > nameLength && entry[nameLength] == '=' &&
+             std::strncmp(entry.constData(), inherited, static_cast<std::size_t>(nameLength)) == 0;
+    });
+  };
+  std::vector<char*> envp;
+  for (char** inherited = environ; *inherited != nullptr; ++inherited) {
+    if (!replaced(*inherited)) {
+      envp.push_back(*inherited);
+    }
+  }
+  for (QByteArray& entry : variables) {
+    envp.push_back(entry.data());
+  }
+  envp.push_back(nullptr);
 
   posix_spawn_file_actions_t actions;
   posix_spawnattr_t attributes;
@@ -60,7 +87,7 @@ bool OfficeProcess::start(const QString& program, const QStringList& arguments) 
       posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP) == 0;
   pid_t child = -1;
   if (ok) {
-    ok = posix_spawn(&child, argv.front(), &actions, &attributes, argv.data(), environ) == 0;
+    ok = posix_spawn(&child, argv.front(), &actions, &attributes, argv.data(), envp.data()) == 0;
   }
   (void)posix_spawnattr_destroy(&attributes);
   (void)posix_spawn_file_actions_destroy(&actions);

@@ -17,7 +17,10 @@ class OfficeProcess {
   // Kills a process that is still running: an office left behind would hold the private profile.
   ~OfficeProcess();
 
-  [[nodiscard]] bool start(const QString& program, const QStringList& arguments);
+  // `environment` holds "NAME=value" entries that are added to the inherited environment or take
+  // the place of a variable of the same name there.
+  [[nodiscard]] bool start(const QString& program, const QStringList& arguments,
+                           const QStringList& environment = {});
   // Reaps the process if it has ended; false once it has.
   [[nodiscard]] bool running();
   // Waits up to `timeout` for the process to end by itself; true once it has.

@@ -7,7 +7,6 @@
 #include <QByteArray>
 #include <algorithm>
 #include <array>
-#include <cstdlib>
 
 namespace {
 
@@ -19,67 +18,6 @@ constexpr long kNetWmStateAdd = 1;
 constexpr long kSourceIndicationPager = 2;
 constexpr long kIconicState = 3;  // ICCCM WM_STATE
 constexpr long kNoSibling = 0;
-
-// Xlib's handlers are process-wide; this registry tells which display belongs to which adapter
-// and records the first protocol error each adapter's display got since it last looked. The
-// agent is single-threaded, as Xlib's handlers assume here.
-struct TrapEntry {
-  Display* display = nullptr;
-  X11WindowSystem* owner = nullptr;
-  int firstError = Success;
-};
-
-std::vector<TrapEntry>& trapEntries() {
-  static std::vector<TrapEntry> entries;
-  return entries;
-}
-
-TrapEntry* trapFor(Display* display) {
-  for (TrapEntry& entry : trapEntries()) {
-    if (entry.display == display) {
-      return &entry;
-    }
-  }
-  return nullptr;
-}
-
-XErrorHandler previousErrorHandler = nullptr;
-XIOErrorHandler previousIOErrorHandler = nullptr;
-
-int onProtocolError(Display* display, XErrorEvent* event) {
-  if (TrapEntry* entry = trapFor(display)) {
-    if (entry->firstError == Success) {
-      entry->firstError = event->error_code;
-    }
-    return 0;
-  }
-  return previousErrorHandler != nullptr ? previousErrorHandler(display, event) : 0;
-}
-
-int onIOError(Display* display) {
-  if (TrapEntry* entry = trapFor(display)) {
-    entry->owner->markConnectionLost();
-    // libX11 1.8 goes on to the display's exit handler, which returns to the caller.
-    return 0;
-  }
-  return previousIOErrorHandler != nullptr ? previousIOErrorHandler(display) : 0;
-}
-
-void onIOErrorExit(Display* display, void* /*userData*/) {
-  if (TrapEntry* entry = trapFor(display)) {
-    entry->owner->markConnectionLost();
-  }
-}
-
-void installHandlersOnce() {
-  static bool installed = false;
-  if (installed) {
-    return;
-  }
-  installed = true;
-  previousErrorHandler = XSetErrorHandler(onProtocolError);
-  previousIOErrorHandler = XSetIOErrorHandler(onIOError);
-}
 
 // The text before the last character that a cut at the byte bound split.
 QByteArray withoutSplitCharacter(QByteArray bytes) {
@@ -109,41 +47,16 @@ QByteArray withoutSplitCharacter(QByteArray bytes) {
 
 X11WindowSystem::X11WindowSystem() = default;
 
-X11WindowSystem::~X11WindowSystem() {
-  if (display_ == nullptr) {
-    return;
-  }
-  // A lost connection is not closed: XCloseDisplay would write to it again. Its memory stays.
-  if (!connectionLost_) {
-    XCloseDisplay(display_);
-  }
-  auto& entries = trapEntries();
-  entries.erase(std::remove_if(entries.begin(), entries.end(),
-                               [this](const TrapEntry& entry) { return entry.owner == this; }),
-                entries.end());
-}
-
-void X11WindowSystem::markConnectionLost() { connectionLost_ = true; }
+X11WindowSystem::~X11WindowSystem() = default;
 
 Display* X11WindowSystem::display() {
-  if (connectionLost_) {
+  Display* display = connection_.display();
+  if (display == nullptr) {
     return nullptr;
   }
   if (display_ != nullptr) {
     return display_;
   }
-  const char* name = std::getenv("DISPLAY");
-  if (name == nullptr || name[0] == '\0') {
-    return nullptr;
-  }
-  installHandlersOnce();
-  Display* display = XOpenDisplay(name);
-  if (display == nullptr) {
-    return nullptr;
-  }
-  trapEntries().push_back(TrapEntry{display, this, Success});
-  XSetIOErrorExitHandler(display, onIOErrorExit, nullptr);
-
   std::array<const char*, 11> names{"_NET_CLIENT_LIST",
                                     "_NET_ACTIVE_WINDOW",
                                     "_NET_WM_NAME",
@@ -159,29 +72,19 @@ Display* X11WindowSystem::display() {
   // Xlib's prototype takes non-const names; it does not write to them.
   if (XInternAtoms(display, const_cast<char**>(names.data()), static_cast<int>(names.size()), False,
                    atoms.data()) == 0 ||
-      connectionLost_) {
-    display_ = display;  // closed (or left, if lost) by the destructor
-    connectionLost_ = true;
+      connection_.lost()) {
+    connection_.markLost();
     return nullptr;
   }
   atoms_ = Atoms{atoms[0], atoms[1], atoms[2], atoms[3], atoms[4], atoms[5],
                  atoms[6], atoms[7], atoms[8], atoms[9], atoms[10]};
-  screen_ = DefaultScreen(display);
-  root_ = RootWindow(display, screen_);
+  screen_ = connection_.screen();
+  root_ = connection_.root();
   display_ = display;
   return display_;
 }
 
-bool X11WindowSystem::syncWithoutError() {
-  TrapEntry* entry = trapFor(display_);
-  XSync(display_, False);
-  if (connectionLost_ || entry == nullptr) {
-    return false;
-  }
-  const bool clean = entry->firstError == Success;
-  entry->firstError = Success;
-  return clean;
-}
+bool X11WindowSystem::syncWithoutError() { return connection_.syncWithoutError(); }
 
 std::optional<unsigned long> X11WindowSystem::existingWindow(WindowHandle window) {
   if (window == 0 || window > kMaxResourceId || display() == nullptr) {

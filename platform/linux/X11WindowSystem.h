@@ -6,9 +6,7 @@
 #include <vector>
 
 #include "platform/WindowSystem.h"
-
-// Xlib types, kept out of the header so that its includers see no X11 names.
-struct _XDisplay;
+#include "platform/linux/X11Connection.h"
 
 // The desktop's windows on an X11 display through the window manager's EWMH properties:
 // - topLevelWindows: _NET_CLIENT_LIST of the root window, in the manager's order (oldest first);
@@ -25,16 +23,9 @@ struct _XDisplay;
 // focus-stealing prevention honour. Success means the window existed and the request went out;
 // the manager carries it out shortly after.
 //
-// The display is opened from $DISPLAY on the first call; without one every call fails, and a
-// later call tries again. A window that vanished meanwhile makes its call fail (BadWindow is
-// caught, never fatal). Xlib's protocol and I/O error handlers are process-wide: ours act for
-// this object's display and pass every other display's errors on to the handlers installed
-// before (Qt's, for example); they are installed when the first adapter opens its display, so a
-// program makes its adapter after the toolkit has opened its own connection. When the connection to
-// the server breaks, libX11 (1.8 and later) calls the display's I/O exit handler instead of exiting
-// the process; ours marks the display dead and every call fails from then on. With an older libX11
-// a broken connection ends the process, as it does for every Xlib program, because Xlib's I/O error
-// handler must not return.
+// The display is the adapter's own connection (X11Connection: opened on the first call, errors
+// trapped, a broken connection makes every call fail). A window that vanished meanwhile makes its
+// call fail (BadWindow is caught, never fatal).
 //
 // Every request is followed by XSync, so a call waits for one round trip to the server and no
 // longer; reads are bounded (kMaxTitleBytes, kMaxClientWindows).
@@ -56,9 +47,6 @@ class X11WindowSystem final : public WindowSystem {
   [[nodiscard]] bool maximize(WindowHandle window) override;
   [[nodiscard]] bool minimize(WindowHandle window) override;
   [[nodiscard]] bool raiseWithoutActivating(WindowHandle window) override;
-
-  // The I/O error policy's entry point (called from the handlers in the source file).
-  void markConnectionLost();
 
  private:
   // The atoms the calls need, interned once when the display opens.
@@ -100,8 +88,9 @@ class X11WindowSystem final : public WindowSystem {
   [[nodiscard]] std::optional<bool> isIconic(unsigned long window);
   [[nodiscard]] std::optional<QString> decodeLegacyTitle(const Property& name);
 
+  X11Connection connection_;
+  // The connection's display once the atoms are interned.
   _XDisplay* display_ = nullptr;
-  bool connectionLost_ = false;
   int screen_ = 0;
   unsigned long root_ = 0;
   Atoms atoms_;

@@ -9,6 +9,8 @@
 #include <memory>
 
 #include "agent/AgentContext.h"
+#include "agent/LibControls.h"
+#include "agent/LibNewSendKey.h"
 #include "editor/NotesWriter.h"
 #include "platform/linux/IniProfileFiles.h"
 #include "platform/linux/LibreOfficePresentationProgram.h"
@@ -16,6 +18,7 @@
 #include "platform/linux/LinuxSerialPortMap.h"
 #include "platform/linux/MonotonicTickClock.h"
 #include "platform/linux/TermiosSerialDevices.h"
+#include "platform/linux/X11InputSynthesis.h"
 #include "platform/linux/X11WindowSystem.h"
 #include "shared/NotesReader.h"
 #include "tests/support/FakeAgentView.h"
@@ -24,10 +27,10 @@
 #include "tests/support/SimulatorProcess.h"
 #include "tests/support/X11TestWindows.h"
 
-// The handheld's road through a slide show, end to end but for the agent's windows and its input
-// synthesis: frames from the handheld simulator over a pseudo-terminal, the real link,
-// dispatcher, window list and slide-show commands, and LibreOffice Impress under the test's own
-// X desktop. The keys of the show are recorded, not pressed.
+// The handheld's road through a slide show, end to end but for the agent's windows: frames from
+// the handheld simulator over a pseudo-terminal, the real link, dispatcher, window list,
+// slide-show commands and input synthesis, and LibreOffice Impress under the test's own X desktop.
+// The show's keys are pressed through the X server and move the show for real.
 namespace {
 
 constexpr int kPort = 42;
@@ -79,7 +82,7 @@ class SlideShowOverLinkTest : public ::testing::Test {
 
     agent_ = std::make_unique<AgentContext>(
         AgentPlatform{*devices_, *map_, profiles_, clock_, boxes_, *office_, windows_, shell_},
-        view_, AgentActions{actions_, actions_, actions_, actions_}, folder_->path());
+        view_, AgentActions{controls_, actions_, actions_, actions_}, folder_->path());
     agent_->settings.LoadConfig();
     agent_->serial.FillPortList();
     agent_->serial.StartSerialLink();
@@ -119,25 +122,38 @@ class SlideShowOverLinkTest : public ::testing::Test {
 
   std::size_t framesSoFar() { return simulator_.received().size(); }
 
-  // A slide-show key was sent and the current slide taken from the running show afterwards.
-  bool keySentAndSlideAsked(const QString& key) {
-    const QString call = QStringLiteral("SendKeys(%1,false)").arg(key);
-    if (!SimulatorProcess::waitUntil([&] { return actions_.calls.contains(call); }, kSlideWaitMs)) {
-      return false;
-    }
+  // After a slide key from the handheld: the show stands at `slide` and the agent knows it.
+  bool showAndAgentAtSlide(qint32 slide) {
     const auto& model = agent_->presentation.Model;
-    const auto shown = office_->currentShowSlide(*model.PowerPointApp);
-    return shown && *shown == model.CurrentSlide;
+    return SimulatorProcess::waitUntil(
+        [&] {
+          const auto shown = office_->currentShowSlide(*model.PowerPointApp);
+          return shown && *shown == slide && model.CurrentSlide == slide;
+        },
+        kSlideWaitMs);
+  }
+
+  // The entry the handheld gets when it asks for the current slide's notes.
+  QString entryOnRequest() {
+    const std::size_t before = framesSoFar();
+    simulator_.send(QStringLiteral("<<PRESENT|SEND_NOTES|>>"));
+    return frameMatching(QStringLiteral("^<<PRESNOTE\\|"), before);
   }
 
   // The show's window holds the keyboard before keys are sent to it.
-  bool showInFront() {
-    return SimulatorProcess::waitUntil(
+  ::testing::AssertionResult showInFront() {
+    QString last;
+    const bool inFront = SimulatorProcess::waitUntil(
         [&] {
           const auto title = windows_.windowTitle(windows_.foregroundWindow());
+          last = title.value_or(QStringLiteral("(none)"));
           return title && title->startsWith(QStringLiteral("Presenting"));
         },
         kSlideWaitMs);
+    if (inFront) {
+      return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure() << "the window in front is " << last.toStdString();
   }
 
   static std::unique_ptr<QTemporaryDir> folder_;
@@ -154,6 +170,9 @@ class SlideShowOverLinkTest : public ::testing::Test {
   LinuxDesktopShell shell_;
   FakeAgentView view_;
   RecordingActions actions_;
+  X11InputSynthesis input_;
+  LibNewSendKey sendKey_{input_};
+  LibControls controls_{input_, input_, sendKey_, clock_};
   std::unique_ptr<AgentContext> agent_;
   QTimer tick_;
 };
@@ -171,20 +190,23 @@ TEST_F(SlideShowOverLinkTest, APresentationWithoutNotesRunsItsShowFromTheHandhel
   EXPECT_TRUE(model.ShowRunning);
   ASSERT_TRUE(showInFront());
 
-  simulator_.send(QStringLiteral("<<PRESENT|RIGHT|>>"));
-  ASSERT_TRUE(keySentAndSlideAsked(QStringLiteral("{RIGHT}")));
-  const std::size_t before = framesSoFar();
-  simulator_.send(QStringLiteral("<<PRESENT|SEND_NOTES|>>"));
-  const QString entry = frameMatching(QStringLiteral("^<<PRESNOTE\\|"), before);
-  EXPECT_TRUE(entry.startsWith(
-      QStringLiteral("<<PRESNOTE|UPDATE|<CURRENT_SLIDE>%1</CURRENT_SLIDE><SLIDE_COUNT>3"
-                     "</SLIDE_COUNT><TITLE>Slide %1</TITLE>")
-          .arg(model.CurrentSlide)))
-      << entry.toStdString();
-  EXPECT_TRUE(entry.endsWith(QStringLiteral("</TOTAL_TIME> >>")));
-
-  simulator_.send(QStringLiteral("<<PRESENT|LEFT|>>"));
-  ASSERT_TRUE(keySentAndSlideAsked(QStringLiteral("{LEFT}")));
+  // Each slide key moves the show, and the entry asked for next is the new slide's.
+  const struct {
+    const char* command;
+    qint32 slide;
+  } steps[] = {{"RIGHT", 2}, {"RIGHT", 3}, {"LEFT", 2}};
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.command);
+    simulator_.send(QStringLiteral("<<PRESENT|%1|>>").arg(QLatin1String(step.command)));
+    ASSERT_TRUE(showAndAgentAtSlide(step.slide));
+    const QString entry = entryOnRequest();
+    EXPECT_TRUE(entry.startsWith(
+        QStringLiteral("<<PRESNOTE|UPDATE|<CURRENT_SLIDE>%1</CURRENT_SLIDE><SLIDE_COUNT>3"
+                       "</SLIDE_COUNT><TITLE>Slide %1</TITLE>")
+            .arg(step.slide)))
+        << entry.toStdString();
+    EXPECT_TRUE(entry.endsWith(QStringLiteral("</TOTAL_TIME> >>")));
+  }
 
   simulator_.send(QStringLiteral("<<PRESENT|STOP|>>"));
   ASSERT_TRUE(SimulatorProcess::waitUntil([&] { return !model.ShowRunning; }, kSlideWaitMs));
@@ -222,11 +244,10 @@ TEST_F(SlideShowOverLinkTest, APresentationWithItsNotesFileSendsTheNotesOfEachSl
   EXPECT_TRUE(agent_->presentation.Model.NotesLoaded);
   ASSERT_TRUE(showInFront());
 
-  // Slide 2's entry, as the handheld asks for it once the show is there.
-  agent_->presentation.Model.CurrentSlide = 2;
-  const std::size_t before = framesSoFar();
-  simulator_.send(QStringLiteral("<<PRESENT|SEND_NOTES|>>"));
-  const QString entry = frameMatching(QStringLiteral("^<<PRESNOTE\\|"), before);
+  // The handheld moves on and asks for the slide's entry: slide 2's notes from the file.
+  simulator_.send(QStringLiteral("<<PRESENT|RIGHT|>>"));
+  ASSERT_TRUE(showAndAgentAtSlide(2));
+  const QString entry = entryOnRequest();
   EXPECT_TRUE(entry.contains(QStringLiteral("<CURRENT_SLIDE>2</CURRENT_SLIDE>")));
   EXPECT_TRUE(entry.contains(QStringLiteral("<TITLE>Numbers</TITLE><NOTE>Two charts</NOTE>")));
   EXPECT_TRUE(entry.contains(QStringLiteral("<WARNING>TRUE</WARNING>")));

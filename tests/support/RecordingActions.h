@@ -61,7 +61,7 @@ class RecordingActions final : public InputActions,
     return screenHeight;
   }
   void SetDefaultPointer() override { record(QStringLiteral("SetDefaultPointer()")); }
-  void SendVirtualKey(quint8 virtualKey, bool keyDown) override {
+  void SendVirtualKey(quint16 virtualKey, bool keyDown) override {
     record(QStringLiteral("SendVirtualKey(%1,%2)").arg(virtualKey).arg(flag(keyDown)));
   }
   void PressWindowsKey() override { record(QStringLiteral("PressWindowsKey()")); }

@@ -53,6 +53,11 @@ std::optional<qint32> ScriptedPresentationProgram::currentShowSlide(AutomationRe
   if (fails(Call::CurrentShowSlide)) {
     return std::nullopt;
   }
+  if (!earlierShowSlides.empty()) {
+    const qint32 earlier = earlierShowSlides.front();
+    earlierShowSlides.pop_front();
+    return earlier;
+  }
   return currentSlide;
 }
 

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <deque>
 #include <set>
 #include <vector>
 
@@ -36,6 +37,9 @@ class ScriptedPresentationProgram final : public PresentationProgram {
   std::set<qint32> failingTitles;
   std::set<qint32> failingNotes;
   qint32 currentSlide = 1;
+  // Answers of the current-slide query given before `currentSlide`, first one first: a show
+  // that takes a key a few readings late.
+  std::deque<qint32> earlierShowSlides;
 
   // Every call in order, as "name" or "name(argument)".
   QStringList calls;

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <deque>
 #include <functional>
 #include <initializer_list>
 #include <limits>
@@ -471,6 +472,47 @@ TEST_F(LibSlideMgrTest, AttachedSlideKeysTakeTheNumberFromTheShow) {
     slides_.HandlePresentCommand(text(c.command), {});
     EXPECT_EQ(model().CurrentSlide, c.after);
   }
+}
+
+TEST_F(LibSlideMgrTest, AttachedSlideKeysWaitForTheShowToTakeTheKey) {
+  slides_.OpenDocument(text("talks"), text("talk.odp"));
+  ASSERT_TRUE(model().PowerPointApp.has_value());
+  // Each pause of the wait takes one step of 10 ms, so the bound is reached after 50 readings.
+  clock_.step = 10;
+  const struct {
+    const char* command;
+    qint32 before;
+    std::deque<qint32> lateAnswers;
+    qint32 finalAnswer;
+    qint32 after;
+    // Queries of the show: one at once, then one per pause until it moves or the bound passes.
+    qsizetype queries;
+  } cases[] = {
+      {"RIGHT", 1, {1, 1}, 2, 2, 3},
+      {"LEFT", 3, {3}, 2, 2, 2},
+      // At the last slide (or the first, going back) nothing is due: one query, no wait.
+      {"RIGHT", 3, {}, 3, 3, 1},
+      {"PGUP", 1, {}, 1, 1, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.command);
+    model().CurrentSlide = c.before;
+    program_.earlierShowSlides = c.lateAnswers;
+    program_.currentSlide = c.finalAnswer;
+    program_.calls.clear();
+    slides_.HandlePresentCommand(text(c.command), {});
+    EXPECT_EQ(model().CurrentSlide, c.after);
+    EXPECT_EQ(program_.calls.count(QStringLiteral("currentShowSlide")), c.queries);
+  }
+
+  // A show that never moves (an animation step, a show that lost the key) is taken as it
+  // reports once the bound has passed.
+  model().CurrentSlide = 1;
+  program_.currentSlide = 1;
+  const quint32 start = clock_.now;
+  slides_.HandlePresentCommand(text("RIGHT"), {});
+  EXPECT_EQ(model().CurrentSlide, 1);
+  EXPECT_GT(clock_.now - start, static_cast<quint32>(LibSlideMgr::kShowKeyWaitMs));
 }
 
 TEST_F(LibSlideMgrTest, SlideOutsideTheRecordsSendsNoEntry) {
