@@ -4,6 +4,7 @@
 #include <QStringView>
 #include <array>
 #include <utility>
+#include <vector>
 
 #include "agent/Pause.h"
 #include "shared/NotesReader.h"
@@ -269,6 +270,28 @@ void LibSlideMgr::UpdateCurrentSlide(Direction direction, bool attached) {
   }
 }
 
+namespace {
+
+// The handheld takes the first ">>" after "<<" for the end of the frame, so a title or note that
+// holds ">>", or starts with ">" (which meets its tag's own ">"), would cut the entry short and
+// leave the rest as junk on the line. Such a ">" goes out as a space, as an unprintable character
+// does; a lone ">" inside the text ("a -> b") stays.
+QString withoutFrameEnd(QString text) {
+  std::vector<qsizetype> ends;
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    if (text.at(i) == u'>' &&
+        (i == 0 || text.at(i - 1) == u'>' || (i + 1 < text.size() && text.at(i + 1) == u'>'))) {
+      ends.push_back(i);
+    }
+  }
+  for (const qsizetype i : ends) {
+    text[i] = u' ';
+  }
+  return text;
+}
+
+}  // namespace
+
 QString LibSlideMgr::BuildSlideInfo(qint32 slide, bool hasNotes) const {
   const PresentationModel& m = model();
   // Element 0 exists in the records and counts as inside them, as it always has.
@@ -277,8 +300,9 @@ QString LibSlideMgr::BuildSlideInfo(qint32 slide, bool hasNotes) const {
   }
   const SlideRecord& record = m.Slides[static_cast<std::size_t>(slide)];
   const qint32 shown = hasNotes ? slide : m.CurrentSlide;
-  const QString title = hasNotes ? record.Title : QStringLiteral("Slide ") + QString::number(shown);
-  const QString note = hasNotes ? record.Note : kNoNotesSentence.toString();
+  const QString title =
+      withoutFrameEnd(hasNotes ? record.Title : QStringLiteral("Slide ") + QString::number(shown));
+  const QString note = withoutFrameEnd(hasNotes ? record.Note : kNoNotesSentence.toString());
 
   const std::array<std::pair<QStringView, QString>, 10> elements = {{
       {u"CURRENT_SLIDE", QString::number(shown)},

@@ -599,4 +599,33 @@ TEST_F(LibSlideMgrTest, EntryTextsAreSanitisedAndTheNumbersWritten) {
                  "<TOTAL_TIME>42</TOTAL_TIME>"));
 }
 
+TEST_F(LibSlideMgrTest, EntryTextsCannotEndTheFrameEarly) {
+  presentation_.ResetPresentationModel();
+  model().SlideCount = 1;
+  model().CurrentSlide = 1;
+  const struct {
+    const char* title;
+    const char* note;
+    const char* titleSent;
+    const char* noteSent;
+  } cases[] = {
+      {"a >> b", ">> quoted", "a    b", "   quoted"},
+      {">start", "x->y and <tag>", " start", "x->y and <tag>"},
+      {"end>", "a>>>b", "end>", "a   b"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.note);
+    model().Slides[1].Title = text(c.title);
+    model().Slides[1].Note = text(c.note);
+    clearWire();
+    slides_.SendSlideNotes(1, true);
+    const QString frame = written();
+    EXPECT_TRUE(frame.contains(QStringLiteral("<TITLE>%1</TITLE><NOTE>%2</NOTE>")
+                                   .arg(text(c.titleSent), text(c.noteSent))))
+        << frame.toStdString();
+    // The one frame end is the entry's own.
+    EXPECT_EQ(frame.indexOf(QStringLiteral(">>")), frame.size() - 2) << frame.toStdString();
+  }
+}
+
 }  // namespace
