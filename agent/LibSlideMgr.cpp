@@ -10,6 +10,7 @@
 #include "shared/NotesReader.h"
 #include "shared/PendingEvents.h"
 #include "shared/PresentationText.h"
+#include "shared/TrimSpaces.h"
 
 namespace {
 
@@ -31,19 +32,6 @@ bool isPresentation(const QString& file) {
 }
 
 QString boolText(bool value) { return value ? QStringLiteral("TRUE") : QStringLiteral("FALSE"); }
-
-// The handheld pads its commands with blanks; only spaces count, as its own padding uses them.
-QString trimmedSpaces(const QString& text) {
-  qsizetype first = 0;
-  qsizetype last = text.size();
-  while (first < last && text[first] == u' ') {
-    ++first;
-  }
-  while (last > first && text[last - 1] == u' ') {
-    --last;
-  }
-  return text.mid(first, last - first);
-}
 
 bool isDotComponent(QStringView part) { return part == u"." || part == u".."; }
 
@@ -185,7 +173,8 @@ void LibSlideMgr::sendKeys(const QString& keys) {
 
 void LibSlideMgr::HandlePresentCommand(const QString& command, const QString& /*argument*/) {
   const bool attached = model().PowerPointApp.has_value();
-  const QString c = trimmedSpaces(command).toUpper();
+  // The handheld pads its commands with blanks; only spaces count, as its own padding uses them.
+  const QString c = TrimSpaces(command).toUpper();
   AgentFlags& flags = services_.flags;
 
   if (c == u"START") {

@@ -8,6 +8,7 @@
 #include <optional>
 #include <utility>
 
+#include "shared/TrimSpaces.h"
 #include "shared/Windows1252.h"
 
 namespace {
@@ -28,18 +29,6 @@ const QString kErrorFlagsLabel = QStringLiteral("  COMM Error Flags = ");
 // A read is bounded by a second in all, a write by a second per byte: a silent or stalled
 // handheld never holds the window thread for long.
 constexpr SerialTimeouts kPortTimeouts{0xFFFFFFFFu, 0, 1000, 1000, 0};
-
-QStringView trimmedSpaces(QStringView text) {
-  qsizetype begin = 0;
-  qsizetype end = text.size();
-  while (begin < end && text[begin] == u' ') {
-    ++begin;
-  }
-  while (end > begin && text[end - 1] == u' ') {
-    --end;
-  }
-  return text.sliced(begin, end - begin);
-}
 
 std::optional<ModemLine> modemLine(qint16 line) {
   switch (line) {
@@ -131,7 +120,7 @@ QString modCOMM::GetSystemMessage(qint32 code) const {
   if (message.size() > kSystemMessageChars) {
     message = message.first(kSystemMessageChars);
   }
-  return trimmedSpaces(message).toString();
+  return TrimSpaces(message);
 }
 
 qint32 modCOMM::CommGetError(QString& text) const {

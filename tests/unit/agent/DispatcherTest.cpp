@@ -6,20 +6,9 @@
 #include <limits>
 #include <memory>
 
-#include "agent/AgentFlags.h"
-#include "agent/LibGeneral.h"
 #include "agent/LibSerial.h"
-#include "agent/LibSettings.h"
-#include "agent/modCOMM.h"
-#include "platform/ProfileFiles.h"
-#include "shared/LibParser.h"
-#include "shared/libPresentation.h"
-#include "tests/support/FakeAgentView.h"
+#include "tests/support/DispatcherRig.h"
 #include "tests/support/FakeSerialDevices.h"
-#include "tests/support/FakeTickClock.h"
-#include "tests/support/NoProfileFiles.h"
-#include "tests/support/RecordingActions.h"
-#include "tests/support/ScriptedPresentationProgram.h"
 #include "tests/support/TestPrinting.h"
 #include "tests/support/Utf8Text.h"
 
@@ -28,7 +17,7 @@ namespace {
 constexpr qint16 kPort = 3;
 
 // The dispatcher with an open link on a fake port, recording every desktop action.
-class DispatcherTest : public testing::Test {
+class DispatcherTest : public testing::Test, protected DispatcherRig {
  protected:
   void SetUp() override {
     device_ = devices_.add(QStringLiteral("COM3"));
@@ -73,21 +62,6 @@ class DispatcherTest : public testing::Test {
         },
         Qt::QueuedConnection);
   }
-
-  FakeSerialDevices devices_;
-  std::shared_ptr<FakeSerialDevices::Device> device_;
-  modCOMM comm_{devices_, [] {}, [] {}};
-  NoProfileFiles profiles_;
-  LibSettings settings_{profiles_, QStringLiteral("/nonexistent")};
-  AgentFlags flags_;
-  FakeAgentView view_;
-  FakeTickClock clock_;
-  LibParser parser_;
-  ScriptedPresentationProgram program_;
-  libPresentation presentation_{program_};
-  RecordingActions actions_;
-  LibGeneral general_{
-      parser_, comm_, settings_, flags_, view_, clock_, actions_.targets(presentation_)};
 };
 
 TEST_F(DispatcherTest, MouseAndKeyboardFramesRunTheirActions) {

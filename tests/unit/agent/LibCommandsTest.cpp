@@ -11,25 +11,13 @@
 #include <optional>
 #include <vector>
 
-#include "agent/AgentFlags.h"
 #include "agent/LibCommands.h"
-#include "agent/LibGeneral.h"
 #include "agent/LibNotify.h"
 #include "agent/LibSerial.h"
-#include "agent/LibSettings.h"
-#include "agent/modCOMM.h"
 #include "platform/DesktopShell.h"
-#include "platform/ProfileFiles.h"
-#include "shared/LibParser.h"
-#include "shared/libPresentation.h"
-#include "tests/support/FakeAgentView.h"
+#include "tests/support/DispatcherRig.h"
 #include "tests/support/FakeDesktopShell.h"
-#include "tests/support/FakeSerialDevices.h"
-#include "tests/support/FakeTickClock.h"
 #include "tests/support/FakeWindowSystem.h"
-#include "tests/support/NoProfileFiles.h"
-#include "tests/support/RecordingActions.h"
-#include "tests/support/ScriptedPresentationProgram.h"
 #include "tests/support/TestPrinting.h"
 #include "tests/support/Utf8Text.h"
 
@@ -39,7 +27,7 @@ constexpr qint16 kPort = 3;
 
 // The window and folder commands with an open link on a fake port, a desktop in memory and a
 // root folder on disk (inside a base folder, so that there is something outside it to reach).
-class LibCommandsTest : public testing::Test {
+class LibCommandsTest : public testing::Test, protected DispatcherRig {
  protected:
   void SetUp() override {
     device_ = devices_.add(QStringLiteral("COM3"));
@@ -86,20 +74,6 @@ class LibCommandsTest : public testing::Test {
 
   QTemporaryDir base_;
   QString root_;
-  FakeSerialDevices devices_;
-  std::shared_ptr<FakeSerialDevices::Device> device_;
-  modCOMM comm_{devices_, [] {}, [] {}};
-  NoProfileFiles profiles_;
-  LibSettings settings_{profiles_, QStringLiteral("/nonexistent")};
-  AgentFlags flags_;
-  FakeAgentView view_;
-  FakeTickClock clock_;
-  LibParser parser_;
-  ScriptedPresentationProgram program_;
-  libPresentation presentation_{program_};
-  RecordingActions actions_;
-  LibGeneral general_{
-      parser_, comm_, settings_, flags_, view_, clock_, actions_.targets(presentation_)};
   FakeWindowSystem windows_;
   FakeDesktopShell shell_;
   LibNotify notify_{windows_, general_, flags_, clock_};

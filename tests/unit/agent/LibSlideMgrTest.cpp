@@ -13,23 +13,12 @@
 #include <optional>
 #include <vector>
 
-#include "agent/AgentFlags.h"
-#include "agent/LibGeneral.h"
 #include "agent/LibSerial.h"
-#include "agent/LibSettings.h"
 #include "agent/LibSlideMgr.h"
-#include "agent/modCOMM.h"
 #include "platform/DesktopShell.h"
-#include "platform/ProfileFiles.h"
-#include "shared/LibParser.h"
 #include "shared/NotesReader.h"
-#include "shared/libPresentation.h"
-#include "tests/support/FakeAgentView.h"
+#include "tests/support/DispatcherRig.h"
 #include "tests/support/FakeDocumentWindows.h"
-#include "tests/support/FakeSerialDevices.h"
-#include "tests/support/FakeTickClock.h"
-#include "tests/support/NoProfileFiles.h"
-#include "tests/support/RecordingActions.h"
 #include "tests/support/ScriptedPresentationProgram.h"
 #include "tests/support/TestPrinting.h"
 #include "tests/support/Utf8Text.h"
@@ -55,22 +44,6 @@ class WatchingDesktopShell final : public DesktopShell {
   }
   bool startProgram(const QString&, const QStringList&, WindowStyle) override { return false; }
   QString defaultBrowserProgram() override { return {}; }
-};
-
-// Lets the dispatcher reach the manager, which itself needs the dispatcher for its replies.
-class ForwardingSlides final : public SlideShowActions {
- public:
-  LibSlideMgr* target = nullptr;
-  void OpenDocument(const QString& folder, const QString& file) override {
-    if (target != nullptr) {
-      target->OpenDocument(folder, file);
-    }
-  }
-  void HandlePresentCommand(const QString& command, const QString& argument) override {
-    if (target != nullptr) {
-      target->HandlePresentCommand(command, argument);
-    }
-  }
 };
 
 struct NotesSlide {
@@ -112,7 +85,7 @@ constexpr char kChangeUi[] = "<<CHANGEUI|POWERPOINT|TRUE>>";
 
 // The manager over a temporary program folder, a dispatcher with an open link on a fake port,
 // a scripted presentation program and scripted desktop windows.
-class LibSlideMgrTest : public testing::Test {
+class LibSlideMgrTest : public testing::Test, protected DispatcherRig {
  protected:
   void SetUp() override {
     ASSERT_TRUE(programDir_.isValid());
@@ -123,7 +96,8 @@ class LibSlideMgrTest : public testing::Test {
     settings_.RootDirPath = root();
     // Each pause ends at its first reading after the start.
     clock_.step = 1000;
-    forward_.target = &slides_;
+    // The dispatcher reaches the manager, which itself needs the dispatcher for its replies.
+    slideTarget_.target = &slides_;
     program_.slides = {
         {text("One"), text("n1")}, {text("Two"), text("n2")}, {text("Three"), text("n3")}};
   }
@@ -151,27 +125,6 @@ class LibSlideMgrTest : public testing::Test {
   PresentationModel& model() { return presentation_.Model; }
 
   QTemporaryDir programDir_;
-  FakeSerialDevices devices_;
-  std::shared_ptr<FakeSerialDevices::Device> device_;
-  modCOMM comm_{devices_, [] {}, [] {}};
-  NoProfileFiles profiles_;
-  LibSettings settings_{profiles_, programDir_.path()};
-  AgentFlags flags_;
-  FakeAgentView view_;
-  FakeTickClock clock_;
-  LibParser parser_;
-  ScriptedPresentationProgram program_;
-  libPresentation presentation_{program_};
-  RecordingActions actions_;
-  ForwardingSlides forward_;
-  LibGeneral general_{
-      parser_,
-      comm_,
-      settings_,
-      flags_,
-      view_,
-      clock_,
-      CommandTargets{actions_, actions_, forward_, actions_, actions_, actions_, presentation_}};
   FakeDocumentWindows windows_;
   WatchingDesktopShell shell_;
   LibSlideMgr slides_{SlideMgrServices{general_, presentation_, settings_, flags_, parser_,
