@@ -1,26 +1,28 @@
 #include "agent/AgentContext.h"
 
-#include "shared/PendingEvents.h"
-
 AgentContext::AgentContext(const AgentPlatform& platform, AgentView& view,
                            const AgentActions& actions, const QString& programFolder)
-    : presentation(platform.presentationProgram),
+    : presentation(platform.presentationProgram, platform.pump),
       settings(platform.profiles, programFolder),
-      comm(
-          platform.devices, [] { ProcessPendingEvents(); }, [&view] { view.showActiveTrayIcon(); }),
-      serial(comm, platform.portMap, settings, flags, view, platform.boxes),
-      general(parser, comm, settings, flags, view, platform.clock,
-              CommandTargets{actions.input, commands, slides, actions.media, actions.volume,
-                             actions.product, presentation}),
-      receiveLoop(
-          comm, serial, parser, flags, view, platform.boxes, [] { ProcessPendingEvents(); },
-          [this](const QString& msg) { general.ProcessMessage(msg); }),
-      notify(platform.windows, general, flags, platform.clock),
-      commands(platform.windows, platform.shell, general, settings, notify, platform.clock),
+      debugLog(view),
+      browser(platform.shell),
+      comm(platform.devices, platform.pump, [&view] { view.showActiveTrayIcon(); }),
+      serial(comm, platform.portMap, settings, view, platform.boxes),
+      general(GeneralServices{parser, comm, settings, serial, browser, debugLog, view,
+                              platform.clock, platform.pump}),
+      receiveLoop(comm, serial, parser, debugLog, view, platform.boxes, platform.pump,
+                  [this](const QString& msg) { general.ProcessMessage(msg); }),
+      notify(platform.windows, general, serial, platform.clock, platform.pump),
+      commands(CommandsServices{platform.windows, platform.shell, general, settings, browser,
+                                platform.clock, platform.pump}),
       documentWindows(commands, notify),
-      slides(SlideMgrServices{general, presentation, settings, flags, parser, actions.input,
-                              documentWindows, platform.shell, platform.clock},
-             programFolder) {}
+      slides(SlideMgrServices{general, general.Active, presentation, settings, notify, parser,
+                              actions.input, documentWindows, platform.shell, platform.clock,
+                              platform.pump},
+             programFolder) {
+  general.ConnectTargets(CommandTargets{actions.input, commands, notify, slides, actions.media,
+                                        actions.volume, actions.product, presentation});
+}
 
 void AgentContext::startForegroundTimer() {
   QObject::connect(&foregroundTimer, &QTimer::timeout, [this] { notify.ForegroundTimer_Tick(); });

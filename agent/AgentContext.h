@@ -3,9 +3,10 @@
 #include <QString>
 #include <QTimer>
 
-#include "agent/AgentFlags.h"
 #include "agent/AgentView.h"
 #include "agent/CommandActions.h"
+#include "agent/DebugLog.h"
+#include "agent/DefaultBrowser.h"
 #include "agent/LibCommands.h"
 #include "agent/LibCommandsDocumentWindows.h"
 #include "agent/LibGeneral.h"
@@ -16,6 +17,7 @@
 #include "agent/ReceiveLoop.h"
 #include "agent/modCOMM.h"
 #include "platform/DesktopShell.h"
+#include "platform/EventPump.h"
 #include "platform/MessageBoxes.h"
 #include "platform/PresentationProgram.h"
 #include "platform/ProfileFiles.h"
@@ -32,6 +34,7 @@ struct AgentPlatform {
   SerialPortMap& portMap;
   ProfileFiles& profiles;
   const TickClock& clock;
+  EventPump& pump;
   MessageBoxes& boxes;
   PresentationProgram& presentationProgram;
   WindowSystem& windows;
@@ -47,22 +50,21 @@ struct AgentActions {
 };
 
 // The agent's modules, wired together: the settings, the serial layer and link, the dispatcher
-// and the receive loop, the window list and foreground reports, and the slide-show commands, over
-// one presentation model and one shared scan position. The main window's 10 ms timer calls
-// receiveLoop.tmrCOM_Timer() and its 1000 ms timer notify.ForegroundTimer_Tick().
-//
-// The dispatcher keeps references to the window and slide-show modules, which need the
-// dispatcher to send their frames: they are declared after it and only referred to, not used,
-// while it is built.
+// with its reply path and the receive loop, the window list and foreground reports, and the
+// slide-show commands, over one presentation model and one shared scan position. Each module is
+// built on those before it; the dispatcher is connected to the modules it routes to once they
+// all exist. The main window's 10 ms timer calls receiveLoop.tmrCOM_Timer() and its 1000 ms timer
+// notify.ForegroundTimer_Tick().
 class AgentContext {
  public:
   AgentContext(const AgentPlatform& platform, AgentView& view, const AgentActions& actions,
                const QString& programFolder);
 
-  AgentFlags flags;
   LibParser parser;
   libPresentation presentation;
   LibSettings settings;
+  DebugLog debugLog;
+  DefaultBrowser browser;
   modCOMM comm;
   LibSerial serial;
   LibGeneral general;

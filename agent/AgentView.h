@@ -21,8 +21,9 @@ class AgentView {
   // The Connection page shown, the other pages hidden; the tab selection stays.
   virtual void showConnectionPage() = 0;
   virtual void restoreWindow() = 0;
-  [[nodiscard]] virtual QString debugLog() const = 0;
+  // The debug log box: its whole text, or text added at its end.
   virtual void setDebugLog(const QString& text) = 0;
+  virtual void appendDebugLog(const QString& text) = 0;
   virtual void setPacketCount(const QString& text) = 0;
   virtual void setByteCount(const QString& text) = 0;
   // The tray icon's activity picture; it goes back to idle by itself.

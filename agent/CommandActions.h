@@ -40,21 +40,40 @@ class WindowActions {
   virtual void MaximizeWindow(quint64 window) = 0;
   virtual void LaunchProgram(const QString& program, qint32 windowStyle) = 0;
   virtual void SendDirList(const QString& folder) = 0;
+};
+
+// The foreground report to the handheld ("CHANGEUI"); LibNotify owns it.
+class ForegroundReports {
+ public:
+  virtual ~ForegroundReports() = default;
+  // Compares the foreground title with the last one and reports a change (with `force`, the
+  // unchanged title too).
   virtual void NotifyForegroundChange(bool force) = 0;
+  // The agent is about to change the foreground window itself: the next check only takes the
+  // new title as the reference and reports nothing.
+  virtual void SuppressNextReport() = 0;
+  // The next change is reported again.
+  virtual void AllowNextReport() = 0;
 };
 
 // Documents and the slide show.
 class SlideShowActions {
  public:
   virtual ~SlideShowActions() = default;
+  // False for arguments that name nothing the handheld may open (a way out of the root folder):
+  // such a request is refused before it changes anything.
+  [[nodiscard]] virtual bool AcceptsDocument(const QString& folder, const QString& file) const = 0;
   virtual void OpenDocument(const QString& folder, const QString& file) = 0;
   virtual void HandlePresentCommand(const QString& command, const QString& argument) = 0;
 };
 
-// The embedded media player.
+// The embedded media player. It owns the media report's state: the last item reported and the
+// mute and full-screen switches.
 class MediaActions {
  public:
   virtual ~MediaActions() = default;
+  // The next media report goes out even when the item is unchanged.
+  virtual void ForceNextReport() = 0;
   virtual void SetPlaylist(const QString& name, bool play) = 0;
   [[nodiscard]] virtual QString GetPlaylistNames() = 0;
   virtual void NotifyMediaChange() = 0;
@@ -64,8 +83,10 @@ class MediaActions {
   virtual void PreviousTrack() = 0;
   virtual void VolumeUp() = 0;
   virtual void VolumeDown() = 0;
+  // Remembers the switch and applies it.
   virtual void SetMute(bool mute) = 0;
-  virtual void SetFullScreen(bool fullScreen) = 0;
+  // Full screen when it was not, and back.
+  virtual void ToggleFullScreen() = 0;
   virtual void RepeatOn() = 0;
   virtual void RepeatOff() = 0;
   virtual void ShuffleOn() = 0;

@@ -14,8 +14,8 @@ class DocumentWindows {
   // Lists the top-level windows afresh and gives the first one whose title contains `fileName`
   // (case-sensitive); nothing when no title does.
   [[nodiscard]] virtual std::optional<WindowHandle> findOpenWindow(const QString& fileName) = 0;
-  // Maximises the window and brings it to the top of the stacking order.
-  virtual void maximizeAndRaise(WindowHandle window) = 0;
+  // Maximises the window and makes it the foreground window, so that keys go to it.
+  virtual void maximizeAndActivate(WindowHandle window) = 0;
   // The title of the foreground window; "" when there is none or it cannot be read.
   [[nodiscard]] virtual QString foregroundTitle() = 0;
 };

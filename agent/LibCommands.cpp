@@ -8,7 +8,11 @@
 #include <algorithm>
 #include <optional>
 
+#include "agent/FrameText.h"
+#include "agent/LibNotify.h"
 #include "agent/Pause.h"
+#include "agent/RootFolder.h"
+#include "platform/DesktopEntryExec.h"
 
 namespace {
 
@@ -24,21 +28,6 @@ bool isListableName(QStringView name) {
   static constexpr QLatin1StringView kForbidden("\\/:*?\"<>|");
   return std::none_of(name.begin(), name.end(),
                       [](QChar c) { return c.unicode() < u' ' || kForbidden.contains(c); });
-}
-
-// Linux: the handheld's folder names use "\". A name that climbs out of the root with "..",
-// starts at the file-system root or holds a NUL names nothing the handheld may see.
-std::optional<QString> folderBelowRoot(const QString& folder) {
-  QString path = folder;
-  path.replace(u'\\', u'/');
-  if (path.startsWith(u'/') || path.contains(QChar(u'\0'))) {
-    return std::nullopt;
-  }
-  const QStringList parts = path.split(u'/');
-  if (parts.contains(QStringLiteral(".."))) {
-    return std::nullopt;
-  }
-  return path;
 }
 
 // Arguments at spaces, a double-quoted stretch kept in one argument without its quotes, as a
@@ -69,9 +58,19 @@ QStringList splitArguments(QStringView parameters) {
   return arguments;
 }
 
+constexpr QLatin1StringView kDesktopEntrySuffix(".desktop");
+
+// A desktop entry file may carry the execute bit, yet it is no program: it describes one.
 bool isExecutableFile(const QString& path) {
   const QFileInfo info(path);
-  return info.isFile() && info.isExecutable();
+  return info.isFile() && info.isExecutable() &&
+         !path.endsWith(kDesktopEntrySuffix, Qt::CaseInsensitive);
+}
+
+bool isProgramOnPath(const QString& name) {
+  return !name.isEmpty() && !name.contains(u'/') &&
+         !name.endsWith(kDesktopEntrySuffix, Qt::CaseInsensitive) &&
+         !QStandardPaths::findExecutable(name).isEmpty();
 }
 
 struct ProgramCall {
@@ -92,8 +91,7 @@ ProgramCall splitLinuxCommand(const QString& command) {
     }
   }
   const QString& first = words.constFirst();
-  if (!first.isEmpty() && !first.contains(u'/') &&
-      !QStandardPaths::findExecutable(first).isEmpty()) {
+  if (isProgramOnPath(first)) {
     return {first, splitArguments(QStringView(command).mid(first.size()))};
   }
   return {command, {}};
@@ -115,18 +113,11 @@ ProgramCall splitCommand(const QString& command) {
 
 }  // namespace
 
-LibCommands::LibCommands(WindowSystem& windows, DesktopShell& shell, LibGeneral& general,
-                         LibSettings& settings, LibNotify& notify, const TickClock& clock)
-    : windows_(windows),
-      shell_(shell),
-      general_(general),
-      settings_(settings),
-      notify_(notify),
-      clock_(clock) {}
+LibCommands::LibCommands(const CommandsServices& services) : services_(services) {}
 
 void LibCommands::ListTopLevelWindows() {
   WindowListBox.clear();
-  for (const WindowHandle window : windows_.topLevelWindows()) {
+  for (const WindowHandle window : services_.windows.topLevelWindows()) {
     if (static_cast<qsizetype>(WindowListBox.size()) >= kWindowListLimit) {
       break;
     }
@@ -135,7 +126,7 @@ void LibCommands::ListTopLevelWindows() {
 }
 
 bool LibCommands::EnumWindowsProc(WindowHandle window) {
-  const std::optional<QString> title = windows_.windowTitle(window);
+  const std::optional<QString> title = services_.windows.windowTitle(window);
   if (title && !title->isEmpty()) {
     WindowListBox.push_back({title->left(LibNotify::kWindowTitleChars), window});
   }
@@ -156,13 +147,13 @@ QString LibCommands::OpenWindowFlag(const QString& name) const {
 }
 
 QStringList LibCommands::listedFiles(const QString& folder) const {
-  const std::optional<QString> below = folderBelowRoot(folder);
+  const std::optional<QString> below = FolderBelowRoot(folder);
   if (!below) {
     return {};
   }
   // Hidden files (a leading ".") stay out, as they were out of sight on the original desktop.
   // A folder that is missing or unreadable lists nothing rather than the previous folder's files.
-  const QString path = settings_.RootDirPath + *below;
+  const QString path = services_.settings.RootDirPath + *below;
   // Without a root there is no folder to list (an empty path would be the working folder).
   if (path.isEmpty()) {
     return {};
@@ -187,42 +178,54 @@ bool LibCommands::SendDirListFrame(const QString& folder) {
   for (const QString& name : names) {
     entries << OpenWindowFlag(name) + name;
   }
-  return general_.SendToDevice(QStringLiteral("<<DIRLIST|") + folder + u'|' + entries.join(u':') +
-                               QStringLiteral(">>"));
+  return services_.reply.SendToDevice(
+      frametext::BuildFrame(u"DIRLIST", folder, entries.join(u':')));
 }
 
 void LibCommands::SendDirList(const QString& folder) { (void)SendDirListFrame(folder); }
 
 void LibCommands::MoveWindowToTop(WindowHandle window) {
   // A window that cannot be raised stays where it is.
-  (void)windows_.raiseWithoutActivating(window);
+  (void)services_.windows.raiseWithoutActivating(window);
 }
 
-quint64 LibCommands::ForegroundWindow() { return windows_.foregroundWindow(); }
+void LibCommands::ActivateWindow(WindowHandle window) { (void)services_.windows.activate(window); }
 
-void LibCommands::MinimizeWindow(quint64 window) { (void)windows_.minimize(window); }
+quint64 LibCommands::ForegroundWindow() { return services_.windows.foregroundWindow(); }
 
-void LibCommands::MaximizeWindow(quint64 window) { (void)windows_.maximize(window); }
+void LibCommands::MinimizeWindow(quint64 window) { (void)services_.windows.minimize(window); }
+
+void LibCommands::MaximizeWindow(quint64 window) { (void)services_.windows.maximize(window); }
+
+void LibCommands::startBrowser(DesktopShell::WindowStyle style) {
+  // The browser's own command line, as its desktop entry writes it, without an address: an
+  // "env …" or "flatpak run …" prefix is part of it.
+  const std::optional<QStringList> call =
+      desktopentryexec::arguments(services_.browser.Command(), {});
+  if (call && !call->isEmpty()) {
+    (void)services_.shell.startProgram(call->constFirst(), call->sliced(1), style);
+  }
+}
 
 void LibCommands::LaunchProgram(const QString& command, qint32 windowStyle) {
-  ProgramCall call;
-  if (command.compare(kInternetExplorerName, Qt::CaseInsensitive) == 0 ||
-      command.compare(kFirefoxName, Qt::CaseInsensitive) == 0) {
-    // Linux: both names stand for the desktop's browser.
-    const QString browser = shell_.defaultBrowserProgram();
-    call.program = browser.isEmpty() ? command : browser;
-  } else {
-    call = splitCommand(command);
-  }
   // Linux: the window styles the dispatcher passes; any other code shows a normal window.
   const DesktopShell::WindowStyle style = windowStyle == kShowMaximized
                                               ? DesktopShell::WindowStyle::Maximized
                                               : DesktopShell::WindowStyle::Normal;
-  // A program that cannot be started is simply not started; the pause still follows.
-  if (!call.program.isEmpty()) {
-    (void)shell_.startProgram(call.program, call.arguments, style);
+  if (command.compare(kInternetExplorerName, Qt::CaseInsensitive) == 0 ||
+      command.compare(kFirefoxName, Qt::CaseInsensitive) == 0) {
+    // Linux: both names stand for the desktop's browser.
+    startBrowser(style);
+  } else if (!command.isEmpty()) {
+    // A program starts with its parameters; anything else (a document, a folder, an address, a
+    // desktop entry) opens with the desktop's application for it, as the shell's open did. A
+    // failure is simply nothing started; the pause still follows.
+    const ProgramCall call = splitCommand(command);
+    if (isExecutableFile(call.program) || isProgramOnPath(call.program)) {
+      (void)services_.shell.startProgram(call.program, call.arguments, style);
+    } else {
+      (void)services_.shell.openWithDefaultApplication(call.program);
+    }
   }
-  Pause(clock_, kLaunchPauseMs);
+  Pause(services_.clock, services_.pump, kLaunchPauseMs);
 }
-
-void LibCommands::NotifyForegroundChange(bool force) { notify_.NotifyForegroundChange(force); }

@@ -6,12 +6,24 @@
 #include <vector>
 
 #include "agent/CommandActions.h"
-#include "agent/LibGeneral.h"
-#include "agent/LibNotify.h"
+#include "agent/DefaultBrowser.h"
 #include "agent/LibSettings.h"
+#include "agent/ReplySender.h"
 #include "platform/DesktopShell.h"
+#include "platform/EventPump.h"
 #include "platform/TickClock.h"
 #include "platform/WindowSystem.h"
+
+// What the window, program and folder commands run on, all owned elsewhere.
+struct CommandsServices {
+  WindowSystem& windows;
+  DesktopShell& shell;
+  ReplySender& reply;
+  LibSettings& settings;  // RootDirPath
+  DefaultBrowser& browser;
+  const TickClock& clock;
+  EventPump& pump;
+};
 
 // Windows, programs and folders for the handheld: a snapshot of the titled top-level windows,
 // the folder listing of "DIRLIST" and the program start of "LOADAPP".
@@ -32,8 +44,7 @@ class LibCommands final : public WindowActions {
     WindowHandle handle = 0;
   };
 
-  LibCommands(WindowSystem& windows, DesktopShell& shell, LibGeneral& general,
-              LibSettings& settings, LibNotify& notify, const TickClock& clock);
+  explicit LibCommands(const CommandsServices& services);
 
   // Rebuilds the snapshot of titled top-level windows.
   void ListTopLevelWindows();
@@ -46,6 +57,8 @@ class LibCommands final : public WindowActions {
   // Lists a folder below the root and sends "DIRLIST"; true when the frame went out.
   bool SendDirListFrame(const QString& folder);
   void MoveWindowToTop(WindowHandle window);
+  // Makes the window the foreground window, as a task bar does.
+  void ActivateWindow(WindowHandle window);
 
   // WindowActions
   [[nodiscard]] quint64 ForegroundWindow() override;
@@ -53,20 +66,15 @@ class LibCommands final : public WindowActions {
   void MaximizeWindow(quint64 window) override;
   void LaunchProgram(const QString& command, qint32 windowStyle) override;
   void SendDirList(const QString& folder) override;
-  void NotifyForegroundChange(bool force) override;
 
-  // The snapshot, in the window manager's order.
+  // The snapshot, top of the stacking order first.
   std::vector<WindowEntry> WindowListBox;
 
  private:
   // The names of the files the listing shows, ascending; none when the folder is not one the
   // handheld may see or cannot be read.
   [[nodiscard]] QStringList listedFiles(const QString& folder) const;
+  void startBrowser(DesktopShell::WindowStyle style);
 
-  WindowSystem& windows_;
-  DesktopShell& shell_;
-  LibGeneral& general_;
-  LibSettings& settings_;
-  LibNotify& notify_;
-  const TickClock& clock_;
+  CommandsServices services_;
 };

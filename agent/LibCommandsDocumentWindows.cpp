@@ -16,9 +16,11 @@ std::optional<WindowHandle> LibCommandsDocumentWindows::findOpenWindow(const QSt
   return commands_.WindowListBox[static_cast<std::size_t>(entry)].handle;
 }
 
-void LibCommandsDocumentWindows::maximizeAndRaise(WindowHandle window) {
+void LibCommandsDocumentWindows::maximizeAndActivate(WindowHandle window) {
   commands_.MaximizeWindow(window);
-  commands_.MoveWindowToTop(window);
+  // Shown maximised is also the window with the focus: raising alone would leave the keys going
+  // to the window that had it.
+  commands_.ActivateWindow(window);
 }
 
 QString LibCommandsDocumentWindows::foregroundTitle() {

@@ -14,7 +14,7 @@ class LibCommandsDocumentWindows final : public DocumentWindows {
   LibCommandsDocumentWindows(LibCommands& commands, LibNotify& notify);
 
   [[nodiscard]] std::optional<WindowHandle> findOpenWindow(const QString& fileName) override;
-  void maximizeAndRaise(WindowHandle window) override;
+  void maximizeAndActivate(WindowHandle window) override;
   [[nodiscard]] QString foregroundTitle() override;
 
  private:

@@ -27,8 +27,8 @@ qint64 twipsToPixels(double twips) {
 }  // namespace
 
 LibControls::LibControls(InputSynthesis& input, KeySequenceSender& keys, LibNewSendKey& sendKey,
-                         const TickClock& clock)
-    : input_(input), keys_(keys), sendKey_(sendKey), clock_(clock) {}
+                         WindowSystem& windows, const TickClock& clock)
+    : input_(input), keys_(keys), sendKey_(sendKey), windows_(windows), clock_(clock) {}
 
 void LibControls::LeftButtonDown() {
   (void)input_.sendMouseButton(InputSynthesis::MouseButton::Left, true);
@@ -108,6 +108,11 @@ void LibControls::PressWindowsKey() {
 }
 
 void LibControls::ShowDesktop() {
+  // The usual desktops bind no key chord to "every window out of the way", but their window
+  // managers take the request; the chord is left for a manager that does not.
+  if (windows_.showDesktop()) {
+    return;
+  }
   (void)input_.sendKey(VirtualKey::kLeftLogo, true);
   (void)input_.sendKey(kVkM, true);
   (void)input_.sendKey(kVkM, false);

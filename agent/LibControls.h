@@ -8,12 +8,13 @@
 #include "platform/InputSynthesis.h"
 #include "platform/KeySequenceSender.h"
 #include "platform/TickClock.h"
+#include "platform/WindowSystem.h"
 
 // The agent's input primitives: mouse buttons where the pointer stands, the cursor's position and
 // visibility, the logo key and the show-desktop chord, and the twips conversions. It is also the
 // dispatcher's way to the keyboard: virtual keys through LibNewSendKey and key strings through
 // the key-sequence sender. Every primitive returns at once; what the desktop makes of the input
-// is not looked at.
+// is not looked at. Showing the desktop is the window manager's request where it has one.
 class LibControls final : public InputActions {
  public:
   // The toolkit's screen: 15 twips to the pixel (96 dots per inch).
@@ -22,7 +23,7 @@ class LibControls final : public InputActions {
   static constexpr int kMaxCursorCountSteps = 1000;
 
   LibControls(InputSynthesis& input, KeySequenceSender& keys, LibNewSendKey& sendKey,
-              const TickClock& clock);
+              WindowSystem& windows, const TickClock& clock);
 
   // The tick count at the last injected left-button release; the main window ignores a close
   // request that comes within a second of it.
@@ -57,5 +58,6 @@ class LibControls final : public InputActions {
   InputSynthesis& input_;
   KeySequenceSender& keys_;
   LibNewSendKey& sendKey_;
+  WindowSystem& windows_;
   const TickClock& clock_;
 };

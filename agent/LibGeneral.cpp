@@ -6,10 +6,11 @@
 #include <optional>
 #include <utility>
 
+#include "agent/FrameText.h"
+#include "agent/KeywordTable.h"
 #include "agent/Pause.h"
 #include "platform/VirtualKeys.h"
 #include "shared/NumberText.h"
-#include "shared/PendingEvents.h"
 
 namespace {
 
@@ -33,7 +34,8 @@ struct NamedKey {
   quint16 virtualKey;
   bool keyDown;
 };
-// Each is one event only: the handheld sends the matching release (or press) itself.
+// The handheld's named keys, each with the one event it stands for (a press; for Esc a release).
+// LibNewSendKey turns either into a whole keystroke.
 constexpr std::array<NamedKey, 6> kNamedKeys = {{
     {u"{UP}", VirtualKey::kUp, true},
     {u"{DOWN}", VirtualKey::kDown, true},
@@ -44,7 +46,7 @@ constexpr std::array<NamedKey, 6> kNamedKeys = {{
 }};
 
 struct BrowserCommand {
-  QStringView command;
+  QStringView name;
   QStringView keys;
 };
 constexpr std::array<BrowserCommand, 5> kBrowserCommands = {{
@@ -83,28 +85,25 @@ QString withEnterKey(QString text) { return text.replace(kEnterMarker, kEnterKey
 
 }  // namespace
 
-LibGeneral::LibGeneral(LibParser& parser, modCOMM& comm, LibSettings& settings, AgentFlags& flags,
-                       AgentView& view, const TickClock& clock, CommandTargets targets)
-    : parser_(parser),
-      comm_(comm),
-      settings_(settings),
-      flags_(flags),
-      view_(view),
-      clock_(clock),
-      targets_(targets) {}
+LibGeneral::LibGeneral(const GeneralServices& services) : services_(services) {}
+
+void LibGeneral::ConnectTargets(const CommandTargets& targets) { targets_.emplace(targets); }
 
 void LibGeneral::ProcessMessage(const QString& msg) {
   // The counters stop at their largest value rather than wrap to negative numbers.
   PacketCount = saturatingAdd(PacketCount, 1);
-  view_.setPacketCount(QString::number(PacketCount));
+  services_.view.setPacketCount(QString::number(PacketCount));
   ByteCount = saturatingAdd(ByteCount, msg.size());
-  view_.setByteCount(QString::number(ByteCount));
+  services_.view.setByteCount(QString::number(ByteCount));
 
-  Fields.ParseMessage(msg, parser_);
+  Fields.ParseMessage(msg, services_.parser);
+  if (!targets_) {
+    return;
+  }
 
   using Handler = void (LibGeneral::*)();
   struct Keyword {
-    QStringView command;
+    QStringView name;
     Handler handler;
   };
   static constexpr std::array<Keyword, 15> kKeywords = {{
@@ -124,48 +123,46 @@ void LibGeneral::ProcessMessage(const QString& msg) {
       {u"LOADAPP", &LibGeneral::loadApp},
       {u"INFO", &LibGeneral::info},
   }};
-  for (const Keyword& keyword : kKeywords) {
-    if (Fields.MsgCommand == keyword.command) {
-      (this->*keyword.handler)();
-      return;
-    }
+  if (const Keyword* keyword = FindKeyword(kKeywords, Fields.MsgCommand)) {
+    (this->*keyword->handler)();
   }
 }
 
 void LibGeneral::SendReply(const QString& cmd, const QString& arg1, const QString& arg2) {
-  (void)SendToDevice(QStringLiteral("<<") + cmd + u'|' + arg1 + u'|' + arg2 + QStringLiteral(">>"));
+  (void)SendToDevice(frametext::BuildFrame(cmd, arg1, arg2));
 }
 
 bool LibGeneral::SendToDevice(const QString& msg) {
-  const qint32 written = comm_.WritePortString(comm_.PortNumber, msg);
+  modCOMM& comm = services_.comm;
+  const qint32 written = comm.WritePortString(comm.PortNumber, msg);
   if (written > 0) {
     // Kept before the pause, so that a frame sent from inside the pause is the newer one.
     LastSentMessage = msg;
   }
-  if (flags_.DebugMode) {
-    view_.setDebugLog(view_.debugLog() + QStringLiteral("SND: ") + msg + QStringLiteral("\r\n"));
-  }
+  services_.debugLog.Append(QStringLiteral("SND: ") + msg + QStringLiteral("\r\n"));
   // Paces the agent's output for the handheld, also when nothing went out.
-  Pause(clock_, kReplyPauseMs);
+  Pause(services_.clock, services_.pump, kReplyPauseMs);
   return written > 0;
 }
 
 void LibGeneral::mouseButton() {
-  InputActions& input = targets_.input;
-  const QString& button = Fields.MsgArg1;
-  if (button == u"LEFT_CLICK") {
-    input.LeftClick();
-  } else if (button == u"LEFT_DOWN") {
-    input.LeftButtonDown();
-  } else if (button == u"LEFT_UP") {
-    input.LeftButtonUp();
-  } else if (button == u"RIGHT_CLICK") {
-    input.RightClick();
+  struct Button {
+    QStringView name;
+    void (InputActions::*action)();
+  };
+  static constexpr std::array<Button, 4> kButtons = {{
+      {u"LEFT_CLICK", &InputActions::LeftClick},
+      {u"LEFT_DOWN", &InputActions::LeftButtonDown},
+      {u"LEFT_UP", &InputActions::LeftButtonUp},
+      {u"RIGHT_CLICK", &InputActions::RightClick},
+  }};
+  if (const Button* button = FindKeyword(kButtons, Fields.MsgArg1)) {
+    (targets_->input.*button->action)();
   }
 }
 
 void LibGeneral::mouse() {
-  InputActions& input = targets_.input;
+  InputActions& input = targets_->input;
   if (Fields.MsgArg1 == u"CENTER") {
     const auto x = numbertext::toInt32(input.ScreenWidthPixels() / 2.0);
     const auto y = numbertext::toInt32(input.ScreenHeightPixels() / 2.0);
@@ -198,21 +195,14 @@ void LibGeneral::sendKey() {
 }
 
 void LibGeneral::keyboardKeys() {
-  InputActions& input = targets_.input;
+  InputActions& input = targets_->input;
   if (Fields.MsgArg2.contains(u"[[START]]")) {
     input.PressWindowsKey();
     return;
   }
-  const QString upper = Fields.MsgArg2.toUpper();
-  bool named = false;
-  for (const NamedKey& key : kNamedKeys) {
-    if (upper == key.name) {
-      input.SendVirtualKey(key.virtualKey, key.keyDown);
-      named = true;
-      break;
-    }
-  }
-  if (!named) {
+  if (const NamedKey* key = FindKeyword(kNamedKeys, Fields.MsgArg2.toUpper())) {
+    input.SendVirtualKey(key->virtualKey, key->keyDown);
+  } else {
     // A key text the sender rejects is dropped; the cursor step below still runs.
     (void)input.SendKeys(Fields.MsgArg2, false);
   }
@@ -223,23 +213,22 @@ void LibGeneral::keyboardKeys() {
 }
 
 void LibGeneral::browserKeys() {
-  InputActions& input = targets_.input;
-  const bool internetExplorer = flags_.BrowserType == kInternetExplorer;
-  const bool firefox = flags_.BrowserType == kFirefox;
+  InputActions& input = targets_->input;
+  const QString& browserType = services_.browser.BrowserType;
+  const bool internetExplorer = browserType == kInternetExplorer;
+  const bool firefox = browserType == kFirefox;
   if (!internetExplorer && !firefox) {
     return;
   }
-  for (const BrowserCommand& command : kBrowserCommands) {
-    if (Fields.MsgArg2 == command.command) {
-      (void)input.SendKeys(command.keys.toString(), false);
-      return;
-    }
+  if (const BrowserCommand* command = FindKeyword(kBrowserCommands, Fields.MsgArg2)) {
+    (void)input.SendKeys(command->keys.toString(), false);
+    return;
   }
   // The address text is read from the field when it is typed: events processed in between may
   // have changed it.
   if (internetExplorer) {
     (void)input.SendKeys(QStringLiteral("%D"), false);
-    Pause(clock_, kAddressBarPauseMs);
+    Pause(services_.clock, services_.pump, kAddressBarPauseMs);
     QString address = Fields.MsgArg2;
     address.remove(kAddressMarker);
     (void)input.SendKeys(withEnterKey(std::move(address)), false);
@@ -248,34 +237,48 @@ void LibGeneral::browserKeys() {
   QString address = Fields.MsgArg2;
   if (address.contains(kAddressMarker)) {
     (void)input.SendKeys(QStringLiteral("{F6}"), true);
-    ProcessPendingEvents();
+    services_.pump.ProcessPendingEvents();
     address.remove(kAddressMarker);
   }
-  ProcessPendingEvents();
+  services_.pump.ProcessPendingEvents();
   (void)input.SendKeys(withEnterKey(std::move(address)), false);
 }
 
-void LibGeneral::present() { targets_.slides.HandlePresentCommand(Fields.MsgArg1, Fields.MsgArg2); }
+void LibGeneral::present() {
+  targets_->slides.HandlePresentCommand(Fields.MsgArg1, Fields.MsgArg2);
+}
 
 void LibGeneral::windowEvent() {
-  const quint64 window = targets_.windows.ForegroundWindow();
-  const QString& event = Fields.MsgArg1;
-  if (event == u"MIN") {
-    targets_.windows.MinimizeWindow(window);
-  } else if (event == u"MAX") {
-    targets_.windows.MaximizeWindow(window);
-  } else if (event == u"CLOSE") {
-    flags_.SuppressWindowNotify = true;
-    flags_.SessionActive = false;
-    if (targets_.presentation.Model.ShowRunning) {
-      targets_.presentation.QuitPresentation();
-    }
-  } else if (event == u"SHOW_DESKTOP") {
-    if (Fields.MsgArg2 == u"TRUE") {
-      targets_.input.ShowDesktop();
-    }
-  } else if (event == u"ACTIVE_WINDOW") {
-    targets_.windows.NotifyForegroundChange(true);
+  struct WindowEvent {
+    QStringView name;
+    void (*action)(LibGeneral& general, CommandTargets& targets, quint64 window);
+  };
+  static constexpr std::array<WindowEvent, 5> kEvents = {{
+      {u"MIN",
+       [](LibGeneral&, CommandTargets& t, quint64 window) { t.windows.MinimizeWindow(window); }},
+      {u"MAX",
+       [](LibGeneral&, CommandTargets& t, quint64 window) { t.windows.MaximizeWindow(window); }},
+      {u"CLOSE",
+       [](LibGeneral& general, CommandTargets& t, quint64) {
+         t.reports.SuppressNextReport();
+         general.services_.link.EndSession();
+         if (t.presentation.Model.ShowRunning) {
+           t.presentation.QuitPresentation();
+         }
+       }},
+      {u"SHOW_DESKTOP",
+       [](LibGeneral& general, CommandTargets& t, quint64) {
+         if (general.Fields.MsgArg2 == u"TRUE") {
+           t.input.ShowDesktop();
+         }
+       }},
+      {u"ACTIVE_WINDOW",
+       [](LibGeneral&, CommandTargets& t, quint64) { t.reports.NotifyForegroundChange(true); }},
+  }};
+  // The foreground window is read once, before the event is looked at.
+  const quint64 window = targets_->windows.ForegroundWindow();
+  if (const WindowEvent* event = FindKeyword(kEvents, Fields.MsgArg1)) {
+    event->action(*this, *targets_, window);
   }
 }
 
@@ -292,7 +295,7 @@ void LibGeneral::relativeMove() {
   if (!delta) {
     return;
   }
-  InputActions& input = targets_.input;
+  InputActions& input = targets_->input;
   const auto x = numbertext::toInt32(input.GetCursorX() + delta->first);
   const auto y = numbertext::toInt32(input.GetCursorY() + delta->second);
   if (x && y) {
@@ -305,7 +308,7 @@ void LibGeneral::touchPadMove() {
   if (!delta) {
     return;
   }
-  InputActions& input = targets_.input;
+  InputActions& input = targets_->input;
   const auto x = numbertext::toInt32(input.GetCursorX() + delta->first);
   const auto y = numbertext::toInt32(input.GetCursorY() + delta->second);
   if (!x || !y) {
@@ -328,99 +331,103 @@ void LibGeneral::volume() {
     return;
   }
   if (const auto percent = numbertext::toWholeNumber(Fields.MsgArg2)) {
-    targets_.volume.SetMasterVolume(*percent);
+    targets_->volume.SetMasterVolume(*percent);
   }
 }
 
-void LibGeneral::dirList() { targets_.windows.SendDirList(Fields.MsgArg1); }
+void LibGeneral::dirList() { targets_->windows.SendDirList(Fields.MsgArg1); }
 
 void LibGeneral::activate() {
-  if (!ActiveFolder.isEmpty() && !ActiveFile.isEmpty()) {
-    targets_.presentation.ClosePowerPoint();
+  // Copies: opening lets frames run, and a frame among them replaces the fields.
+  const QString folder = Fields.MsgArg1;
+  const QString file = Fields.MsgArg2;
+  // A request for something the handheld may not open leaves the running show, the model and
+  // the remembered document as they were.
+  if (!targets_->slides.AcceptsDocument(folder, file)) {
+    return;
   }
-  targets_.slides.OpenDocument(Fields.MsgArg1, Fields.MsgArg2);
-  ActiveFolder = Fields.MsgArg1;
-  ActiveFile = Fields.MsgArg2;
-  targets_.input.ForceCursorVisible(true);
+  if (!Active.ActiveFolder.isEmpty() && !Active.ActiveFile.isEmpty()) {
+    targets_->presentation.ClosePowerPoint();
+  }
+  targets_->slides.OpenDocument(folder, file);
+  Active.ActiveFolder = folder;
+  Active.ActiveFile = file;
+  targets_->input.ForceCursorVisible(true);
 }
 
 void LibGeneral::unload() {
   if (Fields.MsgArg1.toUpper() == u"CURRENT_PRESENTATION") {
-    flags_.SuppressWindowNotify = true;
-    targets_.presentation.ClosePowerPoint();
-    targets_.presentation.ResetPresentationModel();
+    targets_->reports.SuppressNextReport();
+    targets_->presentation.ClosePowerPoint();
+    targets_->presentation.ResetPresentationModel();
   }
 }
 
 void LibGeneral::media() {
-  MediaActions& player = targets_.media;
-  // A single space differs from every item name, so the next media report goes out.
-  const auto forceNextReport = [this] { flags_.LastMediaName = QStringLiteral(" "); };
-  const QString command = Fields.MsgArg1.toUpper();
-  if (command == u"SET_PLAYLIST") {
-    forceNextReport();
-    player.SetPlaylist(Fields.MsgArg2, false);
-    player.NotifyMediaChange();
-  } else if (command == u"GET_PLAYLIST") {
-    forceNextReport();
-    SendReply(QStringLiteral("WMP"), QStringLiteral("PLAYLIST"), player.GetPlaylistNames());
-    player.NotifyMediaChange();
-  } else if (command == u"PLAY") {
-    player.PlayPause();
-  } else if (command == u"STOP") {
-    player.StopPlayback();
-  } else if (command == u"NEXT") {
-    forceNextReport();
-    player.NextTrack();
-  } else if (command == u"PREV") {
-    forceNextReport();
-    player.PreviousTrack();
-  } else if (command == u"VOL_UP") {
-    player.VolumeUp();
-  } else if (command == u"VOL_DOWN") {
-    player.VolumeDown();
-  } else if (command == u"MUTE_ON") {
-    flags_.IsMuted = true;
-    player.SetMute(true);
-  } else if (command == u"MUTE_OFF") {
-    flags_.IsMuted = false;
-    player.SetMute(false);
-  } else if (command == u"FULL_SCREEN") {
-    flags_.IsFullScreen = !flags_.IsFullScreen;
-    player.SetFullScreen(flags_.IsFullScreen);
-  } else if (command == u"REPEAT_ON") {
-    player.RepeatOn();
-  } else if (command == u"REPEAT_OFF") {
-    player.RepeatOff();
-  } else if (command == u"SHUFFLE_ON") {
-    player.ShuffleOn();
-  } else if (command == u"SHUFFLE_OFF") {
-    player.ShuffleOff();
+  struct MediaCommand {
+    QStringView name;
+    // The next media report goes out even for an unchanged item.
+    bool forcesReport;
+    void (*action)(LibGeneral& general, MediaActions& player);
+  };
+  static constexpr std::array<MediaCommand, 15> kCommands = {{
+      {u"SET_PLAYLIST", true,
+       [](LibGeneral& general, MediaActions& player) {
+         player.SetPlaylist(general.Fields.MsgArg2, false);
+         player.NotifyMediaChange();
+       }},
+      {u"GET_PLAYLIST", true,
+       [](LibGeneral& general, MediaActions& player) {
+         general.SendReply(QStringLiteral("WMP"), QStringLiteral("PLAYLIST"),
+                           player.GetPlaylistNames());
+         player.NotifyMediaChange();
+       }},
+      {u"PLAY", false, [](LibGeneral&, MediaActions& player) { player.PlayPause(); }},
+      {u"STOP", false, [](LibGeneral&, MediaActions& player) { player.StopPlayback(); }},
+      {u"NEXT", true, [](LibGeneral&, MediaActions& player) { player.NextTrack(); }},
+      {u"PREV", true, [](LibGeneral&, MediaActions& player) { player.PreviousTrack(); }},
+      {u"VOL_UP", false, [](LibGeneral&, MediaActions& player) { player.VolumeUp(); }},
+      {u"VOL_DOWN", false, [](LibGeneral&, MediaActions& player) { player.VolumeDown(); }},
+      {u"MUTE_ON", false, [](LibGeneral&, MediaActions& player) { player.SetMute(true); }},
+      {u"MUTE_OFF", false, [](LibGeneral&, MediaActions& player) { player.SetMute(false); }},
+      {u"FULL_SCREEN", false, [](LibGeneral&, MediaActions& player) { player.ToggleFullScreen(); }},
+      {u"REPEAT_ON", false, [](LibGeneral&, MediaActions& player) { player.RepeatOn(); }},
+      {u"REPEAT_OFF", false, [](LibGeneral&, MediaActions& player) { player.RepeatOff(); }},
+      {u"SHUFFLE_ON", false, [](LibGeneral&, MediaActions& player) { player.ShuffleOn(); }},
+      {u"SHUFFLE_OFF", false, [](LibGeneral&, MediaActions& player) { player.ShuffleOff(); }},
+  }};
+  if (const MediaCommand* command = FindKeyword(kCommands, Fields.MsgArg1.toUpper())) {
+    if (command->forcesReport) {
+      targets_->media.ForceNextReport();
+    }
+    command->action(*this, targets_->media);
   }
 }
 
 void LibGeneral::loadApp() {
-  WindowActions& windows = targets_.windows;
+  WindowActions& windows = targets_->windows;
   const QString& program = Fields.MsgArg1;
   for (std::size_t i = 0; i < kButtonTags.size(); ++i) {
-    const QString& mapped = settings_.ButtonApps[LibSettings::kFirstButtonSlot + i];
+    const QString& mapped = services_.settings.ButtonApps[LibSettings::kFirstButtonSlot + i];
     // A button without a program falls through to the next test, and at last to the text.
     if (program.contains(kButtonTags[i]) && !mapped.isEmpty()) {
       windows.LaunchProgram(mapped, kWindowNormal);
       return;
     }
   }
+  const QString& browserType = services_.browser.BrowserType;
   if (!program.contains(u"DEFAULT_BROWSER")) {
     windows.LaunchProgram(program, kWindowMaximized);
-  } else if (flags_.BrowserType == kInternetExplorer) {
+  } else if (browserType == kInternetExplorer) {
     windows.LaunchProgram(kInternetExplorerProgram.toString(), kWindowMaximized);
-  } else if (flags_.BrowserType == kFirefox) {
+  } else if (browserType == kFirefox) {
     windows.LaunchProgram(kFirefoxProgram.toString(), kWindowMaximized);
   }
 }
 
 void LibGeneral::info() {
   if (Fields.MsgArg1 == u"VERSION") {
-    SendReply(QStringLiteral("INFO"), QStringLiteral("VERSION"), targets_.product.BuildInfoReply());
+    SendReply(QStringLiteral("INFO"), QStringLiteral("VERSION"),
+              targets_->product.BuildInfoReply());
   }
 }

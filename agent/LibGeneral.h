@@ -2,21 +2,29 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <optional>
 
-#include "agent/AgentFlags.h"
+#include "agent/ActiveDocument.h"
 #include "agent/AgentView.h"
 #include "agent/CommandActions.h"
+#include "agent/DebugLog.h"
+#include "agent/DefaultBrowser.h"
 #include "agent/LibSettings.h"
+#include "agent/LinkState.h"
 #include "agent/MessageFields.h"
+#include "agent/ReplySender.h"
 #include "agent/modCOMM.h"
+#include "platform/EventPump.h"
 #include "platform/TickClock.h"
 #include "shared/LibParser.h"
 #include "shared/libPresentation.h"
 
-// Everything the dispatcher routes frames to.
+// Everything the dispatcher routes frames to. The modules behind them send their replies through
+// the dispatcher, so they are connected once they exist (ConnectTargets).
 struct CommandTargets {
   InputActions& input;
   WindowActions& windows;
+  ForegroundReports& reports;
   SlideShowActions& slides;
   MediaActions& media;
   VolumeActions& volume;
@@ -24,19 +32,36 @@ struct CommandTargets {
   libPresentation& presentation;
 };
 
+// What the dispatcher and the reply path run on, all owned elsewhere.
+struct GeneralServices {
+  LibParser& parser;
+  modCOMM& comm;
+  LibSettings& settings;  // ButtonApps
+  LinkState& link;
+  DefaultBrowser& browser;  // BrowserType
+  DebugLog& debugLog;
+  AgentView& view;
+  const TickClock& clock;
+  EventPump& pump;
+};
+
 // The dispatcher and the reply path.
-class LibGeneral {
+class LibGeneral final : public ReplySender {
  public:
   static constexpr qint32 kReplyPauseMs = 280;
 
-  LibGeneral(LibParser& parser, modCOMM& comm, LibSettings& settings, AgentFlags& flags,
-             AgentView& view, const TickClock& clock, CommandTargets targets);
+  explicit LibGeneral(const GeneralServices& services);
+
+  // Routes the commands to their modules from now on; until then a frame is counted and parsed
+  // but runs nothing.
+  void ConnectTargets(const CommandTargets& targets);
 
   // Executes one received frame, with its "<<" and ">>".
   void ProcessMessage(const QString& msg);
-  void SendReply(const QString& cmd, const QString& arg1, const QString& arg2);
-  // Writes a finished frame, logs it in debug mode and waits 280 ms; true when a byte went out.
-  bool SendToDevice(const QString& msg);
+
+  // ReplySender
+  void SendReply(const QString& cmd, const QString& arg1, const QString& arg2) override;
+  bool SendToDevice(const QString& msg) override;
 
   MessageFields Fields;
   qint32 PacketCount = 0;
@@ -45,8 +70,7 @@ class LibGeneral {
     qint32 x = 0;
     qint32 y = 0;
   } TouchTarget;
-  QString ActiveFolder;
-  QString ActiveFile;
+  ActiveDocument Active;
   // The last frame sent, repeated on the handheld's "ERROR" / "RESEND".
   QString LastSentMessage;
 
@@ -70,11 +94,6 @@ class LibGeneral {
   void loadApp();
   void info();
 
-  LibParser& parser_;
-  modCOMM& comm_;
-  LibSettings& settings_;
-  AgentFlags& flags_;
-  AgentView& view_;
-  const TickClock& clock_;
-  CommandTargets targets_;
+  GeneralServices services_;
+  std::optional<CommandTargets> targets_;
 };

@@ -4,8 +4,8 @@
 #include <array>
 #include <optional>
 
+#include "agent/FrameText.h"
 #include "agent/Pause.h"
-#include "shared/PendingEvents.h"
 #include "shared/PresentationText.h"
 
 namespace {
@@ -43,12 +43,12 @@ constexpr QLatin1StringView kOtherType("OTHER");
 
 }  // namespace
 
-LibNotify::LibNotify(WindowSystem& windows, LibGeneral& general, AgentFlags& flags,
-                     const TickClock& clock)
-    : windows_(windows), general_(general), flags_(flags), clock_(clock) {}
+LibNotify::LibNotify(WindowSystem& windows, ReplySender& reply, LinkState& link,
+                     const TickClock& clock, EventPump& pump)
+    : windows_(windows), reply_(reply), link_(link), clock_(clock), pump_(pump) {}
 
 QString LibNotify::GetWindowTitle(WindowHandle window) {
-  ProcessPendingEvents();
+  pump_.ProcessPendingEvents();
   const std::optional<QString> title = windows_.windowTitle(window);
   if (!title) {
     return {};
@@ -69,36 +69,36 @@ QString LibNotify::ClassifyWindowTitle(QStringView title) {
 }
 
 void LibNotify::NotifyForegroundChange(bool force) {
-  ProcessPendingEvents();
+  pump_.ProcessPendingEvents();
   const QString title = StripFraming(GetWindowTitle(windows_.foregroundWindow()));
-  if (title == flags_.LastWindowTitle && !force) {
+  if (title == LastWindowTitle && !force) {
     return;
   }
   // The agent changed the window itself: the new title is only the reference.
-  if (flags_.SuppressWindowNotify) {
-    flags_.SuppressWindowNotify = false;
-    flags_.LastWindowTitle = title;
+  if (SuppressWindowNotify) {
+    SuppressWindowNotify = false;
+    LastWindowTitle = title;
     return;
   }
-  flags_.LastWindowTitle = title;
+  LastWindowTitle = title;
   // A window without a title (the desktop) is never reported.
   if (title.isEmpty()) {
     return;
   }
   if (force) {
-    Pause(clock_, kForcedReportPauseMs);
+    Pause(clock_, pump_, kForcedReportPauseMs);
   }
   const QString type = ClassifyWindowTitle(title);
   // A closed link sends nothing, yet the reference above was updated: the change is not
   // reported later when the link opens.
-  if (flags_.PortOpen) {
-    (void)general_.SendToDevice(QStringLiteral("<<CHANGEUI|") + type + u'[' +
-                                title.left(kReportedTitleChars) + QStringLiteral("]|>>"));
+  if (link_.IsPortOpen()) {
+    reply_.SendReply(QStringLiteral("CHANGEUI"),
+                     type + u'[' + title.left(kReportedTitleChars) + u']', QString());
   }
 }
 
 void LibNotify::ForegroundTimer_Tick() {
-  if (flags_.SessionActive) {
+  if (link_.IsSessionActive()) {
     NotifyForegroundChange(false);
   }
 }

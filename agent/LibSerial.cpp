@@ -4,7 +4,7 @@
 #include <limits>
 #include <optional>
 
-#include "shared/TrimSpaces.h"
+#include "platform/TrimText.h"
 
 namespace {
 
@@ -29,14 +29,9 @@ QString busyPortText(qint16 port) {
 
 }  // namespace
 
-LibSerial::LibSerial(modCOMM& comm, SerialPortMap& portMap, LibSettings& settings,
-                     AgentFlags& flags, AgentView& view, MessageBoxes& boxes)
-    : comm_(comm),
-      portMap_(portMap),
-      settings_(settings),
-      flags_(flags),
-      view_(view),
-      boxes_(boxes) {}
+LibSerial::LibSerial(modCOMM& comm, SerialPortMap& portMap, LibSettings& settings, AgentView& view,
+                     MessageBoxes& boxes)
+    : comm_(comm), portMap_(portMap), settings_(settings), view_(view), boxes_(boxes) {}
 
 qint16 LibSerial::portNumberOf(const QString& text) {
   qsizetype i = 0;
@@ -90,12 +85,12 @@ void LibSerial::FillPortList() {
     }
   }
   if (savedFound) {
-    flags_.AutoStartPort = true;
+    AutoStartPort = true;
     return;
   }
 
   // The saved port is not there: offer the Bluetooth port found last, or any port found last.
-  flags_.AutoStartPort = false;
+  AutoStartPort = false;
   const SerialPortInfo* choice = nullptr;
   for (const SerialPortInfo& port : SerialPorts) {
     if (port.IsBluetooth) {
@@ -122,7 +117,7 @@ void LibSerial::StartSerialLink() {
     (void)comm_.CommSetLine(port, modCOMM::kLineDtr, true);
     view_.setLinkPicture(AgentView::LinkPicture::Running);
     view_.setScanEnabled(false);
-    flags_.PortOpen = true;
+    PortOpen = true;
     view_.setStatus(kStatusRunning);
     (void)settings_.WriteIniString(kSettingsSection, kPortKey, TrimSpaces(listText));
     return;
@@ -137,8 +132,8 @@ void LibSerial::StartSerialLink() {
   if (comm_.isOpen(port)) {
     (void)comm_.CommClose(port);
   }
-  flags_.AutoStartPort = false;
-  flags_.PortOpen = false;
+  AutoStartPort = false;
+  PortOpen = false;
   view_.setStatus(kStatusClosed);
   view_.setLinkPicture(AgentView::LinkPicture::Stopped);
   (void)boxes_.show(MessageBoxIcon::Critical, MessageBoxButtons::Ok, busyPortText(port),
@@ -149,11 +144,11 @@ void LibSerial::StopSerialLink() {
   view_.setScanEnabled(true);
   view_.setLinkPicture(AgentView::LinkPicture::Stopped);
   view_.setStatus(kStatusClosed);
-  flags_.PortOpen = false;
+  PortOpen = false;
   ClosePort();
 }
 
 void LibSerial::ClosePort() {
   (void)comm_.CommClose(comm_.PortNumber);
-  flags_.SessionActive = false;
+  SessionActive = false;
 }

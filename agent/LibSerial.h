@@ -5,15 +5,16 @@
 #include <QtGlobal>
 #include <vector>
 
-#include "agent/AgentFlags.h"
 #include "agent/AgentView.h"
 #include "agent/LibSettings.h"
+#include "agent/LinkState.h"
 #include "agent/modCOMM.h"
 #include "platform/MessageBoxes.h"
 #include "platform/SerialPortMap.h"
 
-// Port discovery, the port list and the link's start and stop.
-class LibSerial {
+// Port discovery, the port list and the link's start and stop. The link's state is this module's;
+// the others ask it through LinkState.
+class LibSerial final : public LinkState {
  public:
   static constexpr const char* kLineSettings = "baud=57600 parity=N data=8 stop=1";
   // What one enumeration of the port map takes: at most this many entries, each with a name and
@@ -28,8 +29,8 @@ class LibSerial {
     bool IsBluetooth = false;
   };
 
-  LibSerial(modCOMM& comm, SerialPortMap& portMap, LibSettings& settings, AgentFlags& flags,
-            AgentView& view, MessageBoxes& boxes);
+  LibSerial(modCOMM& comm, SerialPortMap& portMap, LibSettings& settings, AgentView& view,
+            MessageBoxes& boxes);
 
   void EnumSerialPorts();
   void FillPortList();
@@ -42,14 +43,27 @@ class LibSerial {
   // none and for a number that does not fit a port number.
   [[nodiscard]] static qint16 portNumberOf(const QString& text);
 
+  // A frame arrived: the unsolicited reports may run.
+  void BeginSession() { SessionActive = true; }
+
+  // LinkState
+  [[nodiscard]] bool IsPortOpen() const override { return PortOpen; }
+  [[nodiscard]] bool IsSessionActive() const override { return SessionActive; }
+  void EndSession() override { SessionActive = false; }
+
   std::vector<SerialPortInfo> SerialPorts;
   QStringList PortNumbers;
+  // The link is started.
+  bool PortOpen = false;
+  // The saved port was found in the list: the load handler starts the link at once.
+  bool AutoStartPort = false;
+  // A frame has arrived since the link was last stopped.
+  bool SessionActive = false;
 
  private:
   modCOMM& comm_;
   SerialPortMap& portMap_;
   LibSettings& settings_;
-  AgentFlags& flags_;
   AgentView& view_;
   MessageBoxes& boxes_;
 };

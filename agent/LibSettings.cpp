@@ -3,7 +3,7 @@
 #include <QStringView>
 #include <utility>
 
-#include "shared/TrimSpaces.h"
+#include "platform/TrimText.h"
 
 namespace {
 

@@ -6,11 +6,13 @@
 #include <utility>
 #include <vector>
 
+#include "agent/FrameText.h"
+#include "agent/KeywordTable.h"
 #include "agent/Pause.h"
+#include "agent/RootFolder.h"
+#include "platform/TrimText.h"
 #include "shared/NotesReader.h"
-#include "shared/PendingEvents.h"
 #include "shared/PresentationText.h"
-#include "shared/TrimSpaces.h"
 
 namespace {
 
@@ -18,7 +20,6 @@ namespace {
 // count too. LibreOffice is the presentation program here, so its own format counts as well.
 constexpr std::array<QStringView, 3> kPresentationMarks = {u".PPT", u".PPS", u".ODP"};
 
-constexpr QLatin1StringView kChangeUiFrame("<<CHANGEUI|POWERPOINT|TRUE>>");
 constexpr QStringView kNoNotesSentence = u"No Notes/Slides defined for this presentation.";
 
 bool isPresentation(const QString& file) {
@@ -40,34 +41,31 @@ bool isDotComponent(QStringView part) { return part == u"." || part == u".."; }
 LibSlideMgr::LibSlideMgr(const SlideMgrServices& services, QString programFolder)
     : services_(services), programFolder_(std::move(programFolder)) {}
 
+bool LibSlideMgr::AcceptsDocument(const QString& folder, const QString& file) const {
+  return documentPath(folder, file).has_value();
+}
+
 void LibSlideMgr::OpenDocument(const QString& folder, const QString& file) {
   (void)openDocument(folder, file);
 }
 
 std::optional<QString> LibSlideMgr::documentPath(const QString& folder, const QString& file) const {
   // The handheld's arguments are names below the root folder, never a way out of it: a file
-  // name with a separator, a "." or ".." anywhere, or a folder that starts at a root would reach
-  // files the user never put up for the handheld. A NUL would cut the name short on the way to
-  // the file system. Quotes only ever delimited the path for the desktop, so they go first.
+  // name with a separator, or "." or "..", would reach files the user never put up for the
+  // handheld, and so would a folder that leads out of the root. Quotes only ever delimited the
+  // path for the desktop, so they go first.
   QString unquotedFolder = folder;
   unquotedFolder.remove(u'"');
   QString unquotedFile = file;
   unquotedFile.remove(u'"');
-  // The handheld writes its folders with "\", which is "/" here.
-  unquotedFolder.replace(u'\\', u'/');
-
-  if (unquotedFile.isEmpty() || unquotedFile.contains(u'/') || unquotedFile.contains(u'\\') ||
-      isDotComponent(unquotedFile) || unquotedFile.contains(QChar(0)) ||
-      unquotedFolder.contains(QChar(0)) || unquotedFolder.startsWith(u'/')) {
+  const std::optional<QString> below = FolderBelowRoot(unquotedFolder);
+  if (!below || unquotedFile.isEmpty() || unquotedFile.contains(u'/') ||
+      unquotedFile.contains(u'\\') || isDotComponent(unquotedFile) ||
+      unquotedFile.contains(QChar(0))) {
     return std::nullopt;
   }
-  for (QStringView part : QStringView(unquotedFolder).split(u'/')) {
-    if (part == u"..") {
-      return std::nullopt;
-    }
-  }
   // No separator between the root and the folder: the root setting ends with its own.
-  return services_.settings.RootDirPath + unquotedFolder + u'/' + unquotedFile;
+  return services_.settings.RootDirPath + *below + u'/' + unquotedFile;
 }
 
 QString LibSlideMgr::notesPathFor(const QString& path) const {
@@ -81,7 +79,8 @@ bool LibSlideMgr::openDocument(const QString& folderArgument, const QString& fil
   const QString file = fileArgument;
 
   // A refused argument opens nothing and sends nothing, and leaves the model as it was: the
-  // handheld asked for something that is not there for it.
+  // handheld asked for something that is not there for it (the dispatcher asks first, through
+  // AcceptsDocument; "START" comes here with what was accepted then).
   const std::optional<QString> path = documentPath(folder, file);
   if (!path) {
     return false;
@@ -89,12 +88,12 @@ bool LibSlideMgr::openDocument(const QString& folderArgument, const QString& fil
   model().NotesLoaded = false;
 
   if (const auto window = services_.windows.findOpenWindow(file)) {
-    services_.windows.maximizeAndRaise(*window);
+    services_.windows.maximizeAndActivate(*window);
     return false;
   }
 
   const QString notesPath = notesPathFor(*path);
-  model().NotesLoaded = FileExists(notesPath);
+  model().NotesLoaded = FileExists(notesPath) && notesFileGivesSlides(notesPath);
 
   if (isPresentation(file)) {
     openPresentation(*path, notesPath);
@@ -105,64 +104,91 @@ bool LibSlideMgr::openDocument(const QString& folderArgument, const QString& fil
 
 void LibSlideMgr::openPresentation(const QString& path, const QString& notesPath) {
   libPresentation& presentation = services_.presentation;
-  AgentFlags& flags = services_.flags;
+  ForegroundReports& reports = services_.reports;
   if (!model().NotesLoaded) {
     presentation.ResetPresentationModel();
-    flags.SuppressWindowNotify = true;
+    reports.SuppressNextReport();
     // The result only says whether the program started; the entry below says so to the
     // handheld with a slide count of 0.
     (void)presentation.LoadPresentation(path, true, true);
-    flags.SuppressWindowNotify = true;
+    reports.SuppressNextReport();
     model().TotalTime = -1;
     presentation.StartSlideShow();
-    flags.SuppressWindowNotify = true;
+    reports.SuppressNextReport();
     model().CurrentSlide = 1;
     SendSlideNotes(model().CurrentSlide, false);
-    Pause(services_.clock, kOpenPauseMs);
+    Pause(services_.clock, services_.pump, kOpenPauseMs);
   } else {
-    flags.SuppressWindowNotify = true;
+    reports.SuppressNextReport();
     // The notes file fills the slides; the program only has to open the presentation.
     (void)presentation.LoadPresentation(path, false, false);
-    LoadNotesFile(notesPath, model(), services_.parser);
+    loadNotes(notesPath);
     const QString titleBefore = services_.windows.foregroundTitle();
     presentation.StartSlideShow();
     waitForShowWindow(titleBefore);
-    flags.SuppressWindowNotify = true;
+    reports.SuppressNextReport();
     model().CurrentSlide = 1;
     model().TotalTime = presentation.TotalPresentationSeconds();
     SendSlideNotes(model().CurrentSlide, model().NotesLoaded);
   }
-  (void)services_.general.SendToDevice(QString(kChangeUiFrame));
+  services_.reply.SendReply(QStringLiteral("CHANGEUI"), QStringLiteral("POWERPOINT"),
+                            QStringLiteral("TRUE"));
+}
+
+bool LibSlideMgr::notesFileGivesSlides(const QString& notesPath) const {
+  // A file the reader refuses (a slide count it cannot hold, a file cut short before its slides)
+  // is no notes file: the presentation then opens as one without notes, its slides counted from
+  // the program.
+  PresentationModel scratch;
+  LoadNotesFile(notesPath, scratch, services_.parser);
+  return scratch.SlideCount > 0;
+}
+
+void LibSlideMgr::loadNotes(const QString& notesPath) {
+  // What the file fills starts empty, so that nothing of the previous presentation is ever sent
+  // as this one's, also when the file changed since it was looked at.
+  PresentationModel& m = model();
+  m.Slides.assign(2, SlideRecord{});
+  m.SlideCount = 0;
+  m.PresentationTitle.clear();
+  LoadNotesFile(notesPath, m, services_.parser);
+  // Without a single slide from it, the presentation has no notes: the handheld gets the
+  // counting entry.
+  if (m.SlideCount <= 0) {
+    m.NotesLoaded = false;
+  }
 }
 
 void LibSlideMgr::waitForShowWindow(const QString& titleBefore) {
   // The show window taking the foreground is what makes the first entry line up with what the
   // audience sees. When it never comes (the program failed, another window stays in front), the
   // wait ends after kShowWindowWaitMs and the entry goes out all the same.
-  (void)PauseUntil(services_.clock, kShowWindowWaitMs, kShowWindowPollMs, [this, &titleBefore] {
-    return services_.windows.foregroundTitle() != titleBefore;
-  });
+  (void)PauseUntil(
+      services_.clock, services_.pump, kShowWindowWaitMs, kShowWindowPollMs,
+      [this, &titleBefore] { return services_.windows.foregroundTitle() != titleBefore; });
 }
 
 bool LibSlideMgr::openOtherDocument(const QString& path, const QString& notesPath) {
   libPresentation& presentation = services_.presentation;
-  AgentFlags& flags = services_.flags;
+  ForegroundReports& reports = services_.reports;
   presentation.ResetPresentationModel();
   presentation.ClosePowerPoint();
-  flags.SuppressWindowNotify = true;
+  reports.SuppressNextReport();
   model().CurrentSlide = 1;
   if (model().NotesLoaded) {
-    LoadNotesFile(notesPath, model(), services_.parser);
-    SendSlideNotes(model().CurrentSlide, true);
-    Pause(services_.clock, kOpenPauseMs);
+    loadNotes(notesPath);
   }
-  flags.SuppressWindowNotify = true;
+  if (model().NotesLoaded) {
+    SendSlideNotes(model().CurrentSlide, true);
+    Pause(services_.clock, services_.pump, kOpenPauseMs);
+  }
+  reports.SuppressNextReport();
   // The desktop's default application decides how its window shows; asking for it maximised is
   // not something the desktop lets a caller enforce. A failure to open is skipped like every
   // other step here: the foreground timer simply sees no new window.
   (void)services_.shell.openWithDefaultApplication(path);
-  Pause(services_.clock, kOpenPauseMs);
-  flags.SuppressWindowNotify = true;
+  Pause(services_.clock, services_.pump, kOpenPauseMs);
+  reports.SuppressNextReport();
   return true;
 }
 
@@ -172,49 +198,82 @@ void LibSlideMgr::sendKeys(const QString& keys) {
 }
 
 void LibSlideMgr::HandlePresentCommand(const QString& command, const QString& /*argument*/) {
+  using Handler = void (LibSlideMgr::*)(QStringView command, bool attached);
+  struct PresentCommand {
+    QStringView name;
+    Handler handler;
+  };
+  static constexpr std::array<PresentCommand, 10> kCommands = {{
+      {u"START", &LibSlideMgr::start},
+      {u"SEND_NOTES", &LibSlideMgr::sendNotes},
+      {u"STOP", &LibSlideMgr::stop},
+      {u"HOME", &LibSlideMgr::home},
+      {u"LEFT", &LibSlideMgr::previous},
+      {u"PGUP", &LibSlideMgr::previous},
+      {u"RIGHT", &LibSlideMgr::next},
+      {u"PGDN", &LibSlideMgr::next},
+      {u"SWITCH", &LibSlideMgr::switchWindow},
+      {u"BLANK", &LibSlideMgr::blank},
+  }};
   const bool attached = model().PowerPointApp.has_value();
   // The handheld pads its commands with blanks; only spaces count, as its own padding uses them.
   const QString c = TrimSpaces(command).toUpper();
-  AgentFlags& flags = services_.flags;
-
-  if (c == u"START") {
-    model().CurrentSlide = 1;
-    // Copies: the open below lets frames run, and an "ACTIVATE" among them changes these.
-    const QString folder = services_.general.ActiveFolder;
-    const QString file = services_.general.ActiveFile;
-    if (!attached) {
-      flags.SuppressWindowNotify = true;
-      sendKeys(QStringLiteral("{F5}"));
-    } else if (!file.isEmpty() && !folder.isEmpty()) {
-      services_.presentation.ClosePowerPoint();
-      flags.SuppressWindowNotify = true;
-      (void)openDocument(folder, file);
-      services_.presentation.StartSlideShow();
-    }
-    model().ShowRunning = true;
-  } else if (c == u"SEND_NOTES") {
-    SendSlideNotes(model().CurrentSlide, model().NotesLoaded);
-  } else if (c == u"STOP") {
-    // The foreground change that ending the show causes is reported to the handheld.
-    flags.SuppressWindowNotify = false;
-    sendKeys(QStringLiteral("{ESC}"));
-    model().ShowRunning = false;
-  } else if (c == u"HOME") {
-    model().CurrentSlide = 1;
-    sendKeys(QStringLiteral("{HOME}"));
-    model().ShowRunning = true;
-  } else if (c == u"LEFT" || c == u"PGUP") {
-    sendKeys(QStringLiteral("{") + c + u'}');
-    UpdateCurrentSlide(Direction::Previous, attached);
-  } else if (c == u"RIGHT" || c == u"PGDN") {
-    sendKeys(QStringLiteral("{") + c + u'}');
-    UpdateCurrentSlide(Direction::Next, attached);
-  } else if (c == u"SWITCH") {
-    sendKeys(QStringLiteral("%{ESC}"));
-  } else if (c == u"BLANK") {
-    sendKeys(QStringLiteral("B"));
+  if (const PresentCommand* entry = FindKeyword(kCommands, c)) {
+    (this->*entry->handler)(c, attached);
   }
-  ProcessPendingEvents();
+  services_.pump.ProcessPendingEvents();
+}
+
+void LibSlideMgr::start(QStringView /*command*/, bool attached) {
+  model().CurrentSlide = 1;
+  // Copies: the open below lets frames run, and an "ACTIVATE" among them changes these.
+  const QString folder = services_.active.ActiveFolder;
+  const QString file = services_.active.ActiveFile;
+  if (!attached) {
+    services_.reports.SuppressNextReport();
+    sendKeys(QStringLiteral("{F5}"));
+  } else if (!file.isEmpty() && !folder.isEmpty()) {
+    services_.presentation.ClosePowerPoint();
+    services_.reports.SuppressNextReport();
+    (void)openDocument(folder, file);
+    services_.presentation.StartSlideShow();
+  }
+  model().ShowRunning = true;
+}
+
+void LibSlideMgr::sendNotes(QStringView /*command*/, bool /*attached*/) {
+  SendSlideNotes(model().CurrentSlide, model().NotesLoaded);
+}
+
+void LibSlideMgr::stop(QStringView /*command*/, bool /*attached*/) {
+  // The foreground change that ending the show causes is reported to the handheld.
+  services_.reports.AllowNextReport();
+  sendKeys(QStringLiteral("{ESC}"));
+  model().ShowRunning = false;
+}
+
+void LibSlideMgr::home(QStringView /*command*/, bool /*attached*/) {
+  model().CurrentSlide = 1;
+  sendKeys(QStringLiteral("{HOME}"));
+  model().ShowRunning = true;
+}
+
+void LibSlideMgr::previous(QStringView command, bool attached) {
+  sendKeys(u'{' + command.toString() + u'}');
+  UpdateCurrentSlide(Direction::Previous, attached);
+}
+
+void LibSlideMgr::next(QStringView command, bool attached) {
+  sendKeys(u'{' + command.toString() + u'}');
+  UpdateCurrentSlide(Direction::Next, attached);
+}
+
+void LibSlideMgr::switchWindow(QStringView /*command*/, bool /*attached*/) {
+  sendKeys(QStringLiteral("%{ESC}"));
+}
+
+void LibSlideMgr::blank(QStringView /*command*/, bool /*attached*/) {
+  sendKeys(QStringLiteral("B"));
 }
 
 void LibSlideMgr::UpdateCurrentSlide(Direction direction, bool attached) {
@@ -236,7 +295,7 @@ void LibSlideMgr::UpdateCurrentSlide(Direction direction, bool attached) {
     // same slide) then counts as it reports.
     const bool changeDue = direction == Direction::Next ? before < m.SlideCount : before > 1;
     if (slide && *slide == before && changeDue) {
-      (void)PauseUntil(services_.clock, kShowKeyWaitMs, kShowKeyPollMs, [&] {
+      (void)PauseUntil(services_.clock, services_.pump, kShowKeyWaitMs, kShowKeyPollMs, [&] {
         const auto now = showSlide();
         if (now) {
           slide = now;
@@ -259,28 +318,6 @@ void LibSlideMgr::UpdateCurrentSlide(Direction direction, bool attached) {
   }
 }
 
-namespace {
-
-// The handheld takes the first ">>" after "<<" for the end of the frame, so a title or note that
-// holds ">>", or starts with ">" (which meets its tag's own ">"), would cut the entry short and
-// leave the rest as junk on the line. Such a ">" goes out as a space, as an unprintable character
-// does; a lone ">" inside the text ("a -> b") stays.
-QString withoutFrameEnd(QString text) {
-  std::vector<qsizetype> ends;
-  for (qsizetype i = 0; i < text.size(); ++i) {
-    if (text.at(i) == u'>' &&
-        (i == 0 || text.at(i - 1) == u'>' || (i + 1 < text.size() && text.at(i + 1) == u'>'))) {
-      ends.push_back(i);
-    }
-  }
-  for (const qsizetype i : ends) {
-    text[i] = u' ';
-  }
-  return text;
-}
-
-}  // namespace
-
 QString LibSlideMgr::BuildSlideInfo(qint32 slide, bool hasNotes) const {
   const PresentationModel& m = model();
   // Element 0 exists in the records and counts as inside them, as it always has.
@@ -289,9 +326,10 @@ QString LibSlideMgr::BuildSlideInfo(qint32 slide, bool hasNotes) const {
   }
   const SlideRecord& record = m.Slides[static_cast<std::size_t>(slide)];
   const qint32 shown = hasNotes ? slide : m.CurrentSlide;
-  const QString title =
-      withoutFrameEnd(hasNotes ? record.Title : QStringLiteral("Slide ") + QString::number(shown));
-  const QString note = withoutFrameEnd(hasNotes ? record.Note : kNoNotesSentence.toString());
+  const QString title = frametext::WithoutFrameEnd(
+      hasNotes ? record.Title : QStringLiteral("Slide ") + QString::number(shown));
+  const QString note =
+      frametext::WithoutFrameEnd(hasNotes ? record.Note : kNoNotesSentence.toString());
 
   const std::array<std::pair<QStringView, QString>, 10> elements = {{
       {u"CURRENT_SLIDE", QString::number(shown)},
@@ -316,6 +354,6 @@ void LibSlideMgr::SendSlideNotes(qint32 slide, bool hasNotes) {
   const QString body = BuildSlideInfo(slide, hasNotes);
   if (!body.isEmpty()) {
     // The handheld expects a blank between the entry and the frame's end.
-    services_.general.SendReply(QStringLiteral("PRESNOTE"), QStringLiteral("UPDATE"), body + u' ');
+    services_.reply.SendReply(QStringLiteral("PRESNOTE"), QStringLiteral("UPDATE"), body + u' ');
   }
 }

@@ -4,27 +4,30 @@
 #include <QtGlobal>
 #include <optional>
 
-#include "agent/AgentFlags.h"
+#include "agent/ActiveDocument.h"
 #include "agent/CommandActions.h"
 #include "agent/DocumentWindows.h"
-#include "agent/LibGeneral.h"
 #include "agent/LibSettings.h"
+#include "agent/ReplySender.h"
 #include "platform/DesktopShell.h"
+#include "platform/EventPump.h"
 #include "platform/TickClock.h"
 #include "shared/LibParser.h"
 #include "shared/libPresentation.h"
 
 // The services the slide-show commands run on. All are owned elsewhere and outlive the manager.
 struct SlideMgrServices {
-  LibGeneral& general;  // replies, ActiveFolder and ActiveFile
+  ReplySender& reply;
+  const ActiveDocument& active;  // the document "START" opens again
   libPresentation& presentation;
   LibSettings& settings;  // RootDirPath, read at every open
-  AgentFlags& flags;
+  ForegroundReports& reports;
   LibParser& parser;
   InputActions& input;
   DocumentWindows& windows;
   DesktopShell& shell;
   const TickClock& clock;
+  EventPump& pump;
 };
 
 // Opening documents from the root folder, the "PRESENT" commands and the slide entry sent to the
@@ -47,6 +50,7 @@ class LibSlideMgr final : public SlideShowActions {
 
   LibSlideMgr(const SlideMgrServices& services, QString programFolder);
 
+  [[nodiscard]] bool AcceptsDocument(const QString& folder, const QString& file) const override;
   // The "ACTIVATE" action; the result of openDocument is not used by any caller.
   void OpenDocument(const QString& folder, const QString& file) override;
   // Opens RootDirPath & folder & "/" & file. True when the document was handed to the desktop
@@ -74,7 +78,19 @@ class LibSlideMgr final : public SlideShowActions {
   void openPresentation(const QString& path, const QString& notesPath);
   bool openOtherDocument(const QString& path, const QString& notesPath);
   void waitForShowWindow(const QString& titleBefore);
+  [[nodiscard]] bool notesFileGivesSlides(const QString& notesPath) const;
+  void loadNotes(const QString& notesPath);
   void sendKeys(const QString& keys);
+
+  // The slide-show commands, one each (the two keys of a direction share one).
+  void start(QStringView command, bool attached);
+  void sendNotes(QStringView command, bool attached);
+  void stop(QStringView command, bool attached);
+  void home(QStringView command, bool attached);
+  void previous(QStringView command, bool attached);
+  void next(QStringView command, bool attached);
+  void switchWindow(QStringView command, bool attached);
+  void blank(QStringView command, bool attached);
 
   SlideMgrServices services_;
   QString programFolder_;

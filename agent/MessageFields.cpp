@@ -1,5 +1,7 @@
 #include "agent/MessageFields.h"
 
+#include "agent/FrameText.h"
+
 namespace {
 
 // A received frame is "<<" inner ">>" with a non-empty inner text, so anything this short
@@ -24,16 +26,19 @@ void MessageFields::ParseMessage(QStringView msg, LibParser& parser) {
   // behind, and the argument reads would search this text from that foreign position. Starting
   // from 0 makes those reads start at -1, which GetTextBetween refuses, so the fields stay empty.
   parser.ScanPos = 0;
-  if (auto command = parser.GetTextBetween(0, msg, u"<<", u"|")) {
+  if (auto command =
+          parser.GetTextBetween(0, msg, frametext::kFrameOpen, frametext::kFieldSeparator)) {
     MsgCommand = std::move(*command);
   }
   // The "|" that closed the command opens argument 1. With only two fields there is no second
   // "|": argument 1 comes out empty, ScanPos stays, and the same "|" opens argument 2.
-  if (auto arg1 = parser.GetTextBetween(parser.ScanPos - 1, msg, u"|", u"|")) {
+  if (auto arg1 = parser.GetTextBetween(parser.ScanPos - 1, msg, frametext::kFieldSeparator,
+                                        frametext::kFieldSeparator)) {
     MsgArg1 = std::move(*arg1);
   }
   // Everything up to ">>", further "|" included, is argument 2.
-  if (auto arg2 = parser.GetTextBetween(parser.ScanPos - 1, msg, u"|", u">>")) {
+  if (auto arg2 = parser.GetTextBetween(parser.ScanPos - 1, msg, frametext::kFieldSeparator,
+                                        frametext::kFrameClose)) {
     MsgArg2 = std::move(*arg2);
   }
 }

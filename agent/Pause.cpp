@@ -2,8 +2,6 @@
 
 #include <QThread>
 
-#include "shared/PendingEvents.h"
-
 namespace {
 
 // Between two readings of the tick count the thread sleeps this long once the waiting events
@@ -13,7 +11,7 @@ constexpr unsigned long kIdleSliceMs = 1;
 
 }  // namespace
 
-void Pause(const TickClock& clock, qint32 ms) {
+void Pause(const TickClock& clock, EventPump& pump, qint32 ms) {
   const quint32 start = clock.tickCount();
   for (;;) {
     // Unsigned subtraction is the difference modulo 2^32, so the counter's wrap is invisible.
@@ -21,16 +19,16 @@ void Pause(const TickClock& clock, qint32 ms) {
     if (qint64{elapsed} > qint64{ms}) {
       return;
     }
-    ProcessPendingEvents();
+    pump.ProcessPendingEvents();
     QThread::msleep(kIdleSliceMs);
   }
 }
 
-bool PauseUntil(const TickClock& clock, qint32 boundMs, qint32 pollMs,
+bool PauseUntil(const TickClock& clock, EventPump& pump, qint32 boundMs, qint32 pollMs,
                 const std::function<bool()>& condition) {
   const quint32 start = clock.tickCount();
   for (;;) {
-    Pause(clock, pollMs);
+    Pause(clock, pump, pollMs);
     if (condition()) {
       return true;
     }

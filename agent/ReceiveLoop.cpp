@@ -6,10 +6,12 @@
 #include <optional>
 #include <utility>
 
+#include "agent/FrameText.h"
+
 namespace {
 
-constexpr QStringView kFrameOpen = u"<<";
-constexpr QStringView kFrameClose = u">>";
+using frametext::kFrameClose;
+using frametext::kFrameOpen;
 constexpr QStringView kEmptyFrame = u"<<>>";
 
 const QString kStoppedTitle = QStringLiteral("CorvaneControl Stopped");
@@ -45,16 +47,15 @@ bool dropLeadingEmptyFrames(QString& data) {
 
 }  // namespace
 
-ReceiveLoop::ReceiveLoop(modCOMM& comm, LibSerial& serial, LibParser& parser, AgentFlags& flags,
-                         AgentView& view, MessageBoxes& boxes, std::function<void()> yield,
-                         Dispatch dispatch)
+ReceiveLoop::ReceiveLoop(modCOMM& comm, LibSerial& serial, LibParser& parser, DebugLog& debugLog,
+                         AgentView& view, MessageBoxes& boxes, EventPump& pump, Dispatch dispatch)
     : comm_(comm),
       serial_(serial),
       parser_(parser),
-      flags_(flags),
+      debugLog_(debugLog),
       view_(view),
       boxes_(boxes),
-      yield_(std::move(yield)),
+      pump_(pump),
       dispatch_(std::move(dispatch)) {}
 
 QString ReceiveLoop::hotSyncSignature() {
@@ -114,7 +115,7 @@ void ReceiveLoop::tmrCOM_Timer() {
   ticking_ = true;
   const auto done = qScopeGuard([this] { ticking_ = false; });
 
-  yield_();
+  pump_.ProcessPendingEvents();
   const QString received = comm_.ReadPortData();
   if (!received.isEmpty()) {
     comm_.RxBuffer += received;
@@ -122,7 +123,7 @@ void ReceiveLoop::tmrCOM_Timer() {
 
   // The handheld's synchronisation service has taken over the port: nothing in the buffer can
   // be trusted to be ours.
-  if (flags_.PortOpen && comm_.RxBuffer.contains(hotSyncSignature())) {
+  if (serial_.PortOpen && comm_.RxBuffer.contains(hotSyncSignature())) {
     standDown();
     return;
   }
@@ -131,17 +132,14 @@ void ReceiveLoop::tmrCOM_Timer() {
   const QString msg = getNextMsg(comm_.RxBuffer);
   if (!msg.isEmpty()) {
     view_.showActiveTrayIcon();
-    flags_.SessionActive = true;
-    yield_();
-    if (flags_.DebugMode) {
-      view_.setDebugLog(view_.debugLog() + QStringLiteral("\r\nRCV: \r\n") + msg +
-                        QStringLiteral("\r\n\r\n"));
-    }
+    serial_.BeginSession();
+    pump_.ProcessPendingEvents();
+    debugLog_.Append(QStringLiteral("\r\nRCV: \r\n") + msg + QStringLiteral("\r\n\r\n"));
     dispatch_(msg);
-    yield_();
+    pump_.ProcessPendingEvents();
   }
 
   for (int i = 0; i < kTrailingYields; ++i) {
-    yield_();
+    pump_.ProcessPendingEvents();
   }
 }

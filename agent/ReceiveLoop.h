@@ -4,10 +4,11 @@
 #include <QtGlobal>
 #include <functional>
 
-#include "agent/AgentFlags.h"
 #include "agent/AgentView.h"
+#include "agent/DebugLog.h"
 #include "agent/LibSerial.h"
 #include "agent/modCOMM.h"
+#include "platform/EventPump.h"
 #include "platform/MessageBoxes.h"
 #include "shared/LibParser.h"
 
@@ -27,9 +28,8 @@ class ReceiveLoop {
   // Executes one frame, with its "<<" and ">>": the dispatcher's ProcessMessage.
   using Dispatch = std::function<void(const QString& msg)>;
 
-  // `yield` lets the window system process pending events.
-  ReceiveLoop(modCOMM& comm, LibSerial& serial, LibParser& parser, AgentFlags& flags,
-              AgentView& view, MessageBoxes& boxes, std::function<void()> yield, Dispatch dispatch);
+  ReceiveLoop(modCOMM& comm, LibSerial& serial, LibParser& parser, DebugLog& debugLog,
+              AgentView& view, MessageBoxes& boxes, EventPump& pump, Dispatch dispatch);
 
   void tmrCOM_Timer();
   // Takes the first complete frame out of `inData` (removing every identical copy from the
@@ -47,10 +47,10 @@ class ReceiveLoop {
   modCOMM& comm_;
   LibSerial& serial_;
   LibParser& parser_;
-  AgentFlags& flags_;
+  DebugLog& debugLog_;
   AgentView& view_;
   MessageBoxes& boxes_;
-  std::function<void()> yield_;
+  EventPump& pump_;
   Dispatch dispatch_;
   bool ticking_ = false;
 };

@@ -8,8 +8,8 @@
 #include <optional>
 #include <utility>
 
-#include "shared/TrimSpaces.h"
-#include "shared/Windows1252.h"
+#include "platform/TrimText.h"
+#include "platform/Windows1252.h"
 
 namespace {
 
@@ -45,9 +45,8 @@ std::optional<ModemLine> modemLine(qint16 line) {
 
 }  // namespace
 
-modCOMM::modCOMM(SerialDevices& devices, std::function<void()> yield,
-                 std::function<void()> showActivity)
-    : devices_(devices), yield_(std::move(yield)), showActivity_(std::move(showActivity)) {}
+modCOMM::modCOMM(SerialDevices& devices, EventPump& pump, std::function<void()> showActivity)
+    : devices_(devices), pump_(pump), showActivity_(std::move(showActivity)) {}
 
 modCOMM::PortRecord* modCOMM::slot(qint16 port) {
   if (port < 1 || port > kPortCount) {
@@ -207,7 +206,7 @@ qint32 modCOMM::CommRead(qint16 port, QString& data, qint32 size) {
       (void)outOfRange(routine, port);
       return kFailed;
     }
-    yield_();
+    pump_.ProcessPendingEvents();
     // The yield may have let a window event close the port.
     if (!record->Handle) {
       (void)SetCommError(QStringLiteral("CommRead (ClearCommError)"), kNoDevice);
@@ -268,12 +267,12 @@ QString modCOMM::ReadPortData() {
         // start of the link raises them again.
         (void)CommSetLine(PortNumber, kLineRts, false);
         (void)CommSetLine(PortNumber, kLineDtr, false);
-        yield_();
-        yield_();
+        pump_.ProcessPendingEvents();
+        pump_.ProcessPendingEvents();
         return data;
       }
     }
-    yield_();
+    pump_.ProcessPendingEvents();
     return QString();
   } catch (const std::exception&) {
     return QString();

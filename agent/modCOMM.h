@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 
+#include "platform/EventPump.h"
 #include "platform/SerialDevices.h"
 
 // The serial port layer: a table of 256 ports, the last failure, and the link's port and receive
@@ -42,8 +43,8 @@ class modCOMM {
     QString Message;
   };
 
-  // `yield` lets the window system run (between reads); `showActivity` lights the tray lamp.
-  modCOMM(SerialDevices& devices, std::function<void()> yield, std::function<void()> showActivity);
+  // `pump` lets the window system run (between reads); `showActivity` lights the tray lamp.
+  modCOMM(SerialDevices& devices, EventPump& pump, std::function<void()> showActivity);
 
   [[nodiscard]] qint32 CommOpen(qint16 port, const QString& name, const QString& settings);
   qint32 CommClose(qint16 port);
@@ -75,7 +76,7 @@ class modCOMM {
   [[nodiscard]] const PortRecord* slot(qint16 port) const;
 
   SerialDevices& devices_;
-  std::function<void()> yield_;
+  EventPump& pump_;
   std::function<void()> showActivity_;
   std::array<PortRecord, kPortCount> Ports;
 };

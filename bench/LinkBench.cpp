@@ -20,6 +20,7 @@
 #include "platform/linux/IniProfileFiles.h"
 #include "platform/linux/LinuxSerialPortMap.h"
 #include "platform/linux/MonotonicTickClock.h"
+#include "platform/linux/QtEventPump.h"
 #include "platform/linux/TermiosSerialDevices.h"
 #include "tests/support/FakeAgentView.h"
 #include "tests/support/FakeDesktopShell.h"
@@ -49,12 +50,13 @@ double percentile(std::vector<double> values, double p) {
 struct Agent {
   explicit Agent(const QString& env, SerialDevices& devices, SerialPortMap& map,
                  const QString& folder)
-      : context(AgentPlatform{devices, map, profiles, clock, boxes, program, windows, shell}, view,
-                AgentActions{actions, actions, actions, actions}, folder) {
+      : context(AgentPlatform{devices, map, profiles, clock, pump, boxes, program, windows, shell},
+                view, AgentActions{actions, actions, actions, actions}, folder) {
     (void)env;
   }
   IniProfileFiles profiles;
   MonotonicTickClock clock;
+  QtEventPump pump;
   FakeMessageBoxes boxes;
   ScriptedPresentationProgram program;
   FakeAgentView view;
@@ -85,7 +87,7 @@ void measureLinkOverPty() {
   agent.view.port = QStringLiteral("42");
   agent.context.serial.EnumSerialPorts();
   agent.context.serial.StartSerialLink();
-  if (!agent.context.flags.PortOpen) {
+  if (!agent.context.serial.PortOpen) {
     std::printf("link did not start\n");
     return;
   }

@@ -1,9 +1,9 @@
 #include <benchmark/benchmark.h>
 
 #include "editor/NotesWriter.h"
+#include "platform/Windows1252.h"
 #include "shared/LibParser.h"
 #include "shared/NotesReader.h"
-#include "shared/Windows1252.h"
 
 namespace {
 

@@ -16,12 +16,7 @@
 #include "agent/LibControls.h"
 #include "agent/LibNewSendKey.h"
 #include "editor/NotesWriter.h"
-#include "platform/linux/IniProfileFiles.h"
-#include "platform/linux/LibreOfficePresentationProgram.h"
-#include "platform/linux/LinuxDesktopShell.h"
-#include "platform/linux/MonotonicTickClock.h"
-#include "platform/linux/X11InputSynthesis.h"
-#include "platform/linux/X11WindowSystem.h"
+#include "platform/linux/LinuxPlatform.h"
 #include "tests/support/FakeAgentView.h"
 #include "tests/support/FakeMessageBoxes.h"
 #include "tests/support/FakeSerialDevices.h"
@@ -64,17 +59,12 @@ struct Bench {
   struct NoPorts final : SerialPortMap {
     std::optional<std::vector<SerialPortMapEntry>> entries() const override { return {}; }
   } map;
-  IniProfileFiles profiles;
-  MonotonicTickClock clock;
+  LinuxPlatform desktop;
   FakeMessageBoxes boxes;
-  LibreOfficePresentationProgram office;
-  X11WindowSystem windows;
-  LinuxDesktopShell shell;
   FakeAgentView view;
   RecordingActions actions;
-  X11InputSynthesis input;
-  LibNewSendKey sendKey{input};
-  LibControls controls{input, input, sendKey, clock};
+  LibNewSendKey sendKey{desktop.input};
+  LibControls controls{desktop.input, desktop.input, sendKey, desktop.windows, desktop.clock};
   std::unique_ptr<AgentContext> agent;
   std::shared_ptr<FakeSerialDevices::Device> port;
 
@@ -125,7 +115,7 @@ int main(int argc, char** argv) {
 
   QElapsedTimer start;
   start.start();
-  const auto app0 = bench.office.createApplication();
+  const auto app0 = bench.desktop.office.createApplication();
   if (!app0) {
     std::printf("no office\n");
     return 1;
@@ -135,8 +125,9 @@ int main(int argc, char** argv) {
 
   bench.port = bench.devices.add(QStringLiteral("COM3"));
   bench.agent = std::make_unique<AgentContext>(
-      AgentPlatform{bench.devices, bench.map, bench.profiles, bench.clock, bench.boxes,
-                    bench.office, bench.windows, bench.shell},
+      AgentPlatform{bench.devices, bench.map, bench.desktop.profiles, bench.desktop.clock,
+                    bench.desktop.pump, bench.boxes, bench.desktop.office, bench.desktop.windows,
+                    bench.desktop.shell},
       bench.view, AgentActions{bench.controls, bench.actions, bench.actions, bench.actions},
       bench.folder.path());
   AgentContext& agent = *bench.agent;
@@ -159,9 +150,10 @@ int main(int argc, char** argv) {
     // The show's window takes the keyboard a moment after the show starts.
     QElapsedTimer front;
     front.start();
-    while (front.elapsed() < 5000 && !bench.windows.windowTitle(bench.windows.foregroundWindow())
-                                          .value_or(QString())
-                                          .startsWith(QStringLiteral("Presenting"))) {
+    while (front.elapsed() < 5000 &&
+           !bench.desktop.windows.windowTitle(bench.desktop.windows.foregroundWindow())
+                .value_or(QString())
+                .startsWith(QStringLiteral("Presenting"))) {
       QCoreApplication::processEvents();
     }
     // RIGHT returns once the show reports the next slide (or after the agent's bound).
@@ -177,7 +169,8 @@ int main(int argc, char** argv) {
       }
       const qint32 before = agent.presentation.Model.CurrentSlide;
       right.push_back(bench.time(QStringLiteral("<<PRESENT|RIGHT|>>"), {}));
-      const auto shown = bench.office.currentShowSlide(*agent.presentation.Model.PowerPointApp);
+      const auto shown =
+          bench.desktop.office.currentShowSlide(*agent.presentation.Model.PowerPointApp);
       const bool ok =
           shown && *shown == before + 1 && agent.presentation.Model.CurrentSlide == *shown;
       moved += ok;
@@ -191,8 +184,8 @@ int main(int argc, char** argv) {
     (void)bench.time(unload, {});
     // UNLOAD quit the office, as closing the presentation program does; every round opens the
     // document as the first ACTIVATE of a session does.
-    agent.general.ActiveFolder.clear();
-    agent.general.ActiveFile.clear();
+    agent.general.Active.ActiveFolder.clear();
+    agent.general.Active.ActiveFile.clear();
   }
   std::printf("slides read from the presentation: %d\n", slidesRead);
   std::printf("RIGHT moved the show and the agent one slide on: %d of %zu\n", moved, right.size());

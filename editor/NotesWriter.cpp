@@ -1,11 +1,12 @@
 #include "editor/NotesWriter.h"
 
+#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
+#include "platform/FileReplace.h"
+#include "platform/Windows1252.h"
 #include "shared/NotesReader.h"
 #include "shared/PresentationText.h"
-#include "shared/Windows1252.h"
 
 namespace {
 
@@ -69,17 +70,8 @@ SaveResult SaveNotesFile(const QString& path, const PresentationModel& model, Me
   if (const QFileInfo existing(path); existing.exists() && !(existing.permissions() & kAnyWrite)) {
     return SaveResult::WriteFailed;
   }
-  // The new text goes to a temporary file beside the old one and replaces it by a rename, so a
-  // failed or interrupted save leaves the previous notes file whole. The flush is where a full
-  // disk shows; the rename must not happen after it failed.
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) {
-    return SaveResult::WriteFailed;
-  }
   const QByteArray bytes = windows1252::encode(BuildNotesXml(model) + kCrLf.toString());
-  if (file.write(bytes) != bytes.size() || !file.flush()) {
-    file.cancelWriting();
-    return SaveResult::WriteFailed;
-  }
-  return file.commit() ? SaveResult::Saved : SaveResult::WriteFailed;
+  // A failed or interrupted save leaves the previous notes file whole; a notes folder the user may
+  // not write can still hold notes files the user may, and those are written in place.
+  return ReplaceFileContents(path, bytes) ? SaveResult::Saved : SaveResult::WriteFailed;
 }

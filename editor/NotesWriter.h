@@ -17,7 +17,9 @@
 enum class SaveResult { Saved, NoPath, WriteFailed };
 
 // Writes the notes file in Windows-1252, replacing an existing one only once the new text is
-// completely on disk. An empty path is reported to the user (and nothing is written); a write
-// failure is only returned.
+// completely on disk; where the folder takes no new file (read-only for the user, immutable, on a
+// read-only mount) an existing notes file is rewritten in place instead, and a write that fails
+// there may leave it cut short. An empty path is reported to the user (and nothing is written); a
+// write failure is only returned.
 [[nodiscard]] SaveResult SaveNotesFile(const QString& path, const PresentationModel& model,
                                        MessageBoxes& boxes);

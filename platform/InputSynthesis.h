@@ -3,7 +3,8 @@
 #include <QtGlobal>
 #include <optional>
 
-// A point on the screen in pixels, from the top left of the screen.
+// A point on the desktop in pixels, from the top left of the primary monitor (the screen the
+// programs mean): a point on another monitor left of or above it has negative coordinates.
 struct ScreenPoint {
   qint32 x = 0;
   qint32 y = 0;
@@ -30,6 +31,6 @@ class InputSynthesis {
   // The cursor's display count: each call with `show` raises it by one, each call without lowers
   // it by one, and the cursor is visible while the count is 0 or more. Gives the new count.
   virtual int showCursor(bool show) = 0;
-  // The screen's size in pixels; nothing when it cannot be read.
+  // The primary monitor's size in pixels; nothing when it cannot be read.
   [[nodiscard]] virtual std::optional<ScreenPoint> screenSize() = 0;
 };

@@ -7,7 +7,8 @@
 #include <optional>
 
 // The line state of a serial port: what a mode text such as "baud=57600 parity=N data=8 stop=1"
-// sets. Fields not named in a mode text keep their values.
+// sets. Rate, framing and "to" not named in a mode text keep their values; flow control not named
+// is off (xon, idsr, octs, odsr), and DTR and RTS are raised without handshake.
 struct SerialLineSettings {
   enum class Parity { None, Even, Odd, Mark, Space };
   enum class StopBits { One, OneAndHalf, Two };

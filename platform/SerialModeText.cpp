@@ -179,6 +179,15 @@ bool BuildLineSettings(const QString& modeText, SerialLineSettings& settings) {
   }
   // Into a copy: a text that fails half-way must not leave half its pairs applied.
   SerialLineSettings result = settings;
+  // Flow control is what the text asks for and nothing else, as the "mode" syntax always had
+  // it: a handshake another program left on the device would let the peer's XOFF byte (or a
+  // CTS line nobody drives) hold up every frame we send.
+  result.xonXoff = SerialLineSettings::Switch::Off;
+  result.dsrSensitivity = SerialLineSettings::Switch::Off;
+  result.ctsFlow = SerialLineSettings::Switch::Off;
+  result.dsrFlow = SerialLineSettings::Switch::Off;
+  result.dtr = SerialLineSettings::LineControl::On;
+  result.rts = SerialLineSettings::LineControl::On;
   for (const QString& pair : pairs) {
     const qsizetype equals = pair.indexOf(u'=');
     if (equals <= 0) {

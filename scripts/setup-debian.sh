@@ -11,7 +11,9 @@ PACKAGES=(
   # Test and benchmark libraries
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   # X11 session, window manager and desktop tools
-  xvfb icewm x11-utils libx11-dev libxtst-dev libxfixes-dev libxext-dev xdg-utils
+  xvfb icewm x11-utils libx11-dev libxtst-dev libxfixes-dev libxext-dev libxrandr-dev xdg-utils
+  # xdg-open tells a document's type with `file` when no full desktop runs (the test desktop)
+  file
   # LibreOffice, for the presentation program adapter; its GTK 3 toolkit paints the slide show
   libreoffice-impress libreoffice-dev libreoffice-gtk3
   # Media and audio

@@ -3,10 +3,10 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "platform/Windows1252.h"
 #include "shared/Limits.h"
 #include "shared/NumberText.h"
 #include "shared/PresentationText.h"
-#include "shared/Windows1252.h"
 
 QString NotesFileName(QStringView presentationFileName) {
   return QStringLiteral("Notes_") + presentationFileName.toString() + QStringLiteral(".xml");

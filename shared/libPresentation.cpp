@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <limits>
 
-#include "shared/PendingEvents.h"
-
 void libPresentation::releaseApplication() {
   if (Model.PowerPointApp) {
     program_.release(*Model.PowerPointApp);
@@ -29,7 +27,7 @@ QString libPresentation::LoadPresentation(const QString& path, bool loadSlides, 
     releaseApplication();
     Model.PowerPointApp = app;
   }
-  ProcessPendingEvents();
+  pump_.ProcessPendingEvents();
   if (!Model.PowerPointApp) {
     return kCouldNotInstantiate.toString();
   }
@@ -76,9 +74,9 @@ QString libPresentation::LoadPresentation(const QString& path, bool loadSlides, 
         slide.AutoNextSlide = false;
       }
     }
-    ProcessPendingEvents();
+    pump_.ProcessPendingEvents();
   }
-  ProcessPendingEvents();
+  pump_.ProcessPendingEvents();
   return {};
 }
 
@@ -104,7 +102,7 @@ void libPresentation::QuitPresentation() {
 }
 
 void libPresentation::ClosePowerPoint() {
-  ProcessPendingEvents();
+  pump_.ProcessPendingEvents();
   if (Model.PowerPointPresentation) {
     (void)program_.closePresentation(*Model.PowerPointPresentation);
     releasePresentation();

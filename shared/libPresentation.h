@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringView>
 
+#include "platform/EventPump.h"
 #include "platform/PresentationProgram.h"
 #include "shared/PresentationModel.h"
 
@@ -12,7 +13,7 @@ inline constexpr QStringView kCouldNotInstantiate = u"Could not instantiate Powe
 // Every routine here skips a failing step of the program and goes on with the next.
 class libPresentation {
  public:
-  explicit libPresentation(PresentationProgram& program) : program_(program) {}
+  libPresentation(PresentationProgram& program, EventPump& pump) : program_(program), pump_(pump) {}
 
   PresentationModel Model;
 
@@ -33,6 +34,7 @@ class libPresentation {
   void releasePresentation();
 
   PresentationProgram& program_;
+  EventPump& pump_;
 };
 
 // The file name part of a path ("\" and "/" both separate); "" for a file directly in a root

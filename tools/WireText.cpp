@@ -1,6 +1,6 @@
 #include "tools/WireText.h"
 
-#include "shared/Windows1252.h"
+#include "platform/Windows1252.h"
 
 namespace wiretext {
 namespace {

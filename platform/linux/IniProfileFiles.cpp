@@ -2,33 +2,19 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringView>
 #include <algorithm>
 #include <cstddef>
 #include <optional>
 #include <vector>
 
-#include "shared/Windows1252.h"
+#include "platform/FileReplace.h"
+#include "platform/TrimText.h"
+#include "platform/Windows1252.h"
 
 namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
-
-// The blanks that surround names and values. Line ends are not among them: they split lines.
-bool isBlank(QChar c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\v' || c == u'\f'; }
-
-QStringView trimmedBlanks(QStringView text) {
-  qsizetype begin = 0;
-  qsizetype end = text.size();
-  while (begin < end && isBlank(text[begin])) {
-    ++begin;
-  }
-  while (end > begin && isBlank(text[end - 1])) {
-    --end;
-  }
-  return text.sliced(begin, end - begin);
-}
 
 // A line of the file and its own line end, so that lines we do not change go back as they came.
 struct Line {
@@ -72,7 +58,7 @@ struct ParsedLine {
 };
 
 ParsedLine parseLine(const QString& text) {
-  const QStringView line = trimmedBlanks(text);
+  const QStringView line = TrimBlanks(text);
   if (line.isEmpty() || line.front() == u';') {
     return {};
   }
@@ -81,13 +67,13 @@ ParsedLine parseLine(const QString& text) {
     if (close <= 0) {
       return {};
     }
-    return {LineKind::Section, trimmedBlanks(line.sliced(1, close - 1)), -1};
+    return {LineKind::Section, TrimBlanks(line.sliced(1, close - 1)), -1};
   }
   const qsizetype equals = text.indexOf(u'=');
   if (equals < 0) {
     return {};
   }
-  return {LineKind::Key, trimmedBlanks(QStringView(text).first(equals)), equals};
+  return {LineKind::Key, TrimBlanks(QStringView(text).first(equals)), equals};
 }
 
 bool sameName(QStringView a, QStringView b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
@@ -95,7 +81,7 @@ bool sameName(QStringView a, QStringView b) { return a.compare(b, Qt::CaseInsens
 // A name as the file can hold it: a character without a byte in the code page is stored as "?",
 // and a name must match what it was stored as, or every write of it would add another line.
 QString storedName(const QString& name) {
-  return windows1252::decode(windows1252::encode(trimmedBlanks(name)));
+  return windows1252::decode(windows1252::encode(TrimBlanks(name)));
 }
 
 // Where a key is, or where it would go.
@@ -139,7 +125,7 @@ QString valueOf(QStringView raw) {
   if (nul >= 0) {
     value = value.first(nul);
   }
-  value = trimmedBlanks(value);
+  value = TrimBlanks(value);
   if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') &&
       value.back() == value.front()) {
     value = value.sliced(1, value.size() - 2);
@@ -152,8 +138,8 @@ bool fitsOnOneLine(QStringView text) {
 }
 
 bool canStore(const QString& section, const QString& key, const QString& value) {
-  const QStringView sectionName = trimmedBlanks(section);
-  const QStringView keyName = trimmedBlanks(key);
+  const QStringView sectionName = TrimBlanks(section);
+  const QStringView keyName = TrimBlanks(key);
   return !sectionName.isEmpty() && fitsOnOneLine(sectionName) && !keyName.isEmpty() &&
          fitsOnOneLine(keyName) && !keyName.contains(u'=') && keyName.front() != u';' &&
          keyName.front() != u'[' && fitsOnOneLine(value);
@@ -239,15 +225,7 @@ bool IniProfileFiles::writeString(const QString& section, const QString& key, co
   if (bytes.size() > kMaxFileBytes) {
     return false;
   }
-  // The new text goes to a temporary file beside the old one and replaces it only when all of it
-  // is on disk, so that a full disk or a crash never costs the other settings.
-  QSaveFile out(file);
-  if (!out.open(QIODevice::WriteOnly)) {
-    return false;
-  }
-  if (out.write(bytes) != bytes.size() || !out.flush()) {
-    out.cancelWriting();
-    return false;
-  }
-  return out.commit();
+  // The other settings survive a full disk or a crash; a program folder the user may not write
+  // can still hold a config.ini the user may, and that one is written in place.
+  return ReplaceFileContents(file, bytes);
 }

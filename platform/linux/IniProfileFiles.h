@@ -18,7 +18,9 @@
 // Writing: replaces the value of the first matching key in place, keeping the text up to its "="
 // and the line's own line end; otherwise adds the key after the last key of the first matching
 // section, or adds the section at the end of the file. Every other line is kept as it was. The
-// file is replaced in one step, so a write that fails leaves the old file whole.
+// file is replaced in one step, so a write that fails leaves the old file whole; only where its
+// folder takes no new file (read-only for the user, immutable, on a read-only mount) is an
+// existing file rewritten in place, and a write that fails there may leave it cut short.
 class IniProfileFiles final : public ProfileFiles {
  public:
   // A settings file holds a handful of short lines; anything this large is not one of ours, and
@@ -30,10 +32,11 @@ class IniProfileFiles final : public ProfileFiles {
 
   [[nodiscard]] QString readString(const QString& section, const QString& key,
                                    const QString& fallback, const QString& file) const override;
-  // False, with the file untouched, when it cannot be read or written, when it is larger than
-  // kMaxFileBytes before or would be after, or when the names and value would not read back as
-  // written: a line end or NUL in any of them, an empty name, "=" in the key, or a key starting
-  // with ";" or "[" (it would read back as a comment or a section).
+  // False when it cannot be read or written, when it is larger than kMaxFileBytes before or would
+  // be after, or when the names and value would not read back as written: a line end or NUL in
+  // any of them, an empty name, "=" in the key, or a key starting with ";" or "[" (it would read
+  // back as a comment or a section). The file is then untouched, but for a write in place that
+  // failed half way.
   [[nodiscard]] bool writeString(const QString& section, const QString& key, const QString& value,
                                  const QString& file) override;
 };

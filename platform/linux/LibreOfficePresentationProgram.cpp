@@ -61,6 +61,17 @@ struct UnoSession {
   std::map<quint64, Reference<css::lang::XComponent>> documents;
   // Documents whose show was started, the latest last: the application's active show.
   std::vector<quint64> shown;
+  // A document window that a show made visible. The document was opened hidden, and its window
+  // must go again once the show has ended: left on screen, it would take the keyboard from the
+  // window the user had before the show.
+  struct ShowWindow {
+    quint64 id = 0;
+    Reference<css::awt::XWindow> window;
+    bool seenRunning = false;
+    // A show not seen running by then never started: its window goes all the same.
+    std::chrono::steady_clock::time_point startBy;
+  };
+  std::vector<ShowWindow> showWindows;
   // Set by the office process's side; read by tasks to refuse a slide show without a display.
   bool headless = false;
 };
@@ -82,6 +93,12 @@ constexpr std::chrono::milliseconds kShowStartWait{2000};
 constexpr std::chrono::milliseconds kShowStartPoll{50};
 // How long runSlideShow gives the window manager to activate the document's window.
 constexpr std::chrono::milliseconds kDocumentActiveWait{1500};
+// How often the worker asks whether a show whose document window it showed has ended. Until the
+// window is hidden again it holds the keyboard, and the agent may report it as the foreground.
+constexpr std::chrono::milliseconds kShowEndPoll{50};
+// A show that was started but not seen running within this time never runs: its document
+// window is hidden again.
+constexpr std::chrono::milliseconds kShowStartGrace{5000};
 // Text read from a document is cut here: a damaged or hostile file must not fill the memory of
 // the agent or the handheld.
 constexpr qsizetype kMaxTextLength = 1 << 20;
@@ -226,6 +243,35 @@ Reference<css::awt::XWindow> documentWindow(const UnoSession& session, quint64 i
   return controller->getFrame()->getContainerWindow();
 }
 
+// One look at the shows whose document window was shown for them: the window of each show that
+// has ended is hidden again, so that the window manager hands the keyboard back to the window
+// underneath. False once no such show is left.
+bool hideWindowsOfEndedShows(UnoSession& session) {
+  const auto now = std::chrono::steady_clock::now();
+  auto& watched = session.showWindows;
+  for (auto it = watched.begin(); it != watched.end();) {
+    bool ended = true;
+    try {
+      // A closed document took its window along.
+      if (session.documents.contains(it->id)) {
+        Reference<css::presentation::XPresentation2> show = presentationOf(session, it->id);
+        if (show.is() && show->isRunning()) {
+          it->seenRunning = true;
+          ended = false;
+        } else if (!it->seenRunning && now < it->startBy) {
+          ended = false;
+        } else if (it->window.is()) {
+          it->window->setVisible(false);
+        }
+      }
+    } catch (const uno::Exception&) {
+      // The document or the office is gone, and the window with it.
+    }
+    it = ended ? watched.erase(it) : std::next(it);
+  }
+  return !watched.empty();
+}
+
 }  // namespace
 
 LibreOfficePresentationProgram::LibreOfficePresentationProgram(QString officeProgram)
@@ -257,6 +303,7 @@ void LibreOfficePresentationProgram::discardOffice() {
     return;
   }
   office_->process.kill();
+  worker_.setPoll({}, {});
   // The remote references are dropped on the worker, the thread that made them.
   auto session = std::move(office_->session);
   office_.reset();
@@ -541,7 +588,8 @@ bool LibreOfficePresentationProgram::runSlideShow(AutomationRef presentation) {
     return false;
   }
   const quint64 id = presentation.id;
-  // A show started from a hidden document crashes the office: its window is shown first.
+  // A show started from a hidden document crashes the office: its window is shown first, and
+  // hidden again once the show has ended (the worker's poll watches for that).
   auto active = std::make_shared<std::atomic<bool>>(false);
   if (!runGuarded(
           session,
@@ -549,6 +597,10 @@ bool LibreOfficePresentationProgram::runSlideShow(AutomationRef presentation) {
             Reference<css::awt::XWindow> window = documentWindow(s, id);
             if (window.is()) {
               window->setVisible(true);
+              std::erase_if(s.showWindows, [id](const auto& shown) { return shown.id == id; });
+              s.showWindows.push_back({id, window, false,
+                                       std::chrono::steady_clock::now() + kDocumentActiveWait +
+                                           kShowStartWait + kShowStartGrace});
               Reference<css::awt::XWindow2> state(window, UNO_QUERY);
               *active = !state.is() || state->isActive();
             }
@@ -556,6 +608,12 @@ bool LibreOfficePresentationProgram::runSlideShow(AutomationRef presentation) {
           kCallTimeout)) {
     return false;
   }
+  worker_.setPoll(
+      [weak = std::weak_ptr<UnoSession>(session)] {
+        const auto s = weak.lock();
+        return s && hideWindowsOfEndedShows(*s);
+      },
+      kShowEndPoll);
   // The window manager activates the document's window once it is mapped. Should that come
   // after the show's window is up, the document's window would take the keyboard and the show
   // would never see a key; so the show starts once the document's window is active, or when the
@@ -587,6 +645,14 @@ bool LibreOfficePresentationProgram::runSlideShow(AutomationRef presentation) {
         const auto showDeadline = std::chrono::steady_clock::now() + kShowStartWait;
         while (!show->getController().is() && std::chrono::steady_clock::now() < showDeadline) {
           std::this_thread::sleep_for(kShowStartPoll);
+        }
+        // Starting again ends a show still running: what the poll saw of that one is void.
+        const bool running = show->getController().is();
+        for (auto& shown : s.showWindows) {
+          if (shown.id == id) {
+            shown.seenRunning = running;
+            shown.startBy = std::chrono::steady_clock::now() + kShowStartGrace;
+          }
         }
         *started = true;
       },
@@ -642,6 +708,7 @@ bool LibreOfficePresentationProgram::closePresentation(AutomationRef presentatio
         Reference<css::lang::XComponent> document = found->second;
         s.documents.erase(found);
         std::erase(s.shown, id);
+        std::erase_if(s.showWindows, [id](const auto& shown) { return shown.id == id; });
         // A running show would keep the document alive behind a closed model.
         Reference<css::presentation::XPresentationSupplier> supplier(document, UNO_QUERY);
         if (supplier.is()) {
@@ -679,6 +746,7 @@ bool LibreOfficePresentationProgram::quitApplication(AutomationRef app) {
         try {
           session->documents.clear();
           session->shown.clear();
+          session->showWindows.clear();
           *terminated = session->desktop->terminate();
         } catch (const css::lang::DisposedException&) {
           // The office may drop the pipe before its answer arrives: it is ending.

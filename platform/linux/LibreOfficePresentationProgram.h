@@ -16,10 +16,12 @@ struct UnoSession;
 // The presentation program as LibreOffice Impress, driven through UNO.
 //
 // The application is an office process of our own (never one the user runs): a private profile,
-// its own pipe, no window until a show starts. Every remote call runs on one worker thread and
-// is waited for a bounded time; an office that overruns is killed (its whole process group) and
-// counts as gone, and so does one that crashed. Its references then fail every call at once, and
-// the next createApplication starts a fresh office. Nothing the office throws leaves this class.
+// its own pipe. A presentation has no window but while its show runs: the show needs the
+// document's window, and the worker, between the caller's calls, watches for the show's end to
+// hide that window again. Every remote call runs on that one worker thread and is waited for a
+// bounded time; an office that overruns is killed (its whole process group) and counts as gone,
+// and so does one that crashed. Its references then fail every call at once, and the next
+// createApplication starts a fresh office. Nothing the office throws leaves this class.
 //
 // References: an application reference names the office process it was created for; every
 // createApplication while that office lives gives a new reference to the same process, as the

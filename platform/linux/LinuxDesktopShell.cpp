@@ -1,15 +1,24 @@
 #include "platform/linux/LinuxDesktopShell.h"
 
 #include <QByteArray>
-#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QHash>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
+#include <QUrl>
+#include <optional>
+
+#include "platform/DesktopEntryExec.h"
 
 namespace {
 
-// The desktop entry's general escapes (\s \n \t \r \\), which come before the Exec quoting.
-QString withoutValueEscapes(const QString& value) {
+using DesktopEntryGroup = QHash<QString, QString>;
+
+// The general escapes of a string value (\s \n \t \r \\). They come before the quoting of an Exec
+// value, so "\\\\" in the file is one escaped backslash inside quotes.
+QString withoutValueEscapes(QStringView value) {
   QString out;
   out.reserve(value.size());
   for (qsizetype i = 0; i < value.size(); ++i) {
@@ -28,7 +37,6 @@ QString withoutValueEscapes(const QString& value) {
     } else if (next == u'r') {
       out.append(u'\r');
     } else if (next == u'\\') {
-      // One backslash, which the quoting level may take as an escape again.
       out.append(u'\\');
     } else {
       out.append(c).append(next);
@@ -37,15 +45,24 @@ QString withoutValueEscapes(const QString& value) {
   return out;
 }
 
-bool isFieldCode(const QString& word) { return word.size() == 2 && word[0] == u'%'; }
-
-// The Exec value of the [Desktop Entry] group of the file, or nothing.
-std::optional<QString> execOfDesktopEntry(const QString& path) {
+// The keys of the file's [Desktop Entry] group with their values, escapes resolved; the first
+// of a repeated key counts. Other groups (the entry's actions among them) are not the entry.
+std::optional<DesktopEntryGroup> readDesktopEntryGroup(const QString& path) {
+  // A FIFO or a device named like an entry would block the read or never end it.
+  if (!QFileInfo(path).isFile()) {
+    return std::nullopt;
+  }
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) {
     return std::nullopt;
   }
-  const QString text = QString::fromUtf8(file.read(LinuxDesktopShell::kMaxDesktopEntryBytes));
+  QByteArray bytes = file.read(LinuxDesktopShell::kMaxDesktopEntryBytes);
+  if (!file.atEnd()) {
+    // A line the bound cut through would give a value cut short.
+    bytes.truncate(bytes.lastIndexOf('\n') + 1);
+  }
+  const QString text = QString::fromUtf8(bytes);
+  DesktopEntryGroup group;
   bool inMainGroup = false;
   for (const QStringView rawLine : QStringView(text).split(u'\n')) {
     const QStringView line = rawLine.trimmed();
@@ -53,15 +70,58 @@ std::optional<QString> execOfDesktopEntry(const QString& path) {
       inMainGroup = line == u"[Desktop Entry]";
       continue;
     }
-    if (!inMainGroup) {
+    if (!inMainGroup || line.startsWith(u'#')) {
       continue;
     }
     const qsizetype equals = line.indexOf(u'=');
-    if (equals > 0 && line.first(equals).trimmed() == u"Exec") {
-      return line.sliced(equals + 1).trimmed().toString();
+    if (equals > 0) {
+      const QString key = line.first(equals).trimmed().toString();
+      if (!group.contains(key)) {
+        group.insert(key, withoutValueEscapes(line.sliced(equals + 1).trimmed()));
+      }
     }
   }
-  return std::nullopt;
+  return group;
+}
+
+// The local path that `pathOrAddress` names when it is a desktop entry file: a path or a file:
+// URL ending in ".desktop" (in any case, as the desktop's type detection reads it) that is not a
+// folder.
+std::optional<QString> desktopEntryFile(const QString& pathOrAddress) {
+  static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*:"));
+  QString path = pathOrAddress;
+  if (pathOrAddress.startsWith(QStringLiteral("file:"), Qt::CaseInsensitive)) {
+    const QUrl url(pathOrAddress);
+    if (!url.isLocalFile()) {
+      return std::nullopt;
+    }
+    path = url.toLocalFile();
+  } else if (scheme.match(pathOrAddress).hasMatch()) {
+    return std::nullopt;  // an address, which is the opener's affair
+  }
+  if (!path.endsWith(QStringLiteral(".desktop"), Qt::CaseInsensitive) || QFileInfo(path).isDir()) {
+    return std::nullopt;
+  }
+  return path;
+}
+
+bool launchDesktopEntry(const QString& path) {
+  const auto entry = readDesktopEntryGroup(path);
+  if (!entry || entry->value(QStringLiteral("Type")) != u"Application" ||
+      entry->value(QStringLiteral("Hidden")) == u"true") {
+    return false;
+  }
+  const auto exec = entry->constFind(QStringLiteral("Exec"));
+  if (exec == entry->cend()) {
+    return false;
+  }
+  auto arguments = desktopentryexec::arguments(*exec, {});
+  if (!arguments) {
+    return false;
+  }
+  const QString program = arguments->takeFirst();
+  // An empty Path leaves the agent's working folder, as the entry then asks for none.
+  return QProcess::startDetached(program, *arguments, entry->value(QStringLiteral("Path")));
 }
 
 }  // namespace
@@ -69,6 +129,9 @@ std::optional<QString> execOfDesktopEntry(const QString& path) {
 bool LinuxDesktopShell::openWithDefaultApplication(const QString& pathOrAddress) {
   if (pathOrAddress.isEmpty()) {
     return false;
+  }
+  if (const auto entryPath = desktopEntryFile(pathOrAddress)) {
+    return launchDesktopEntry(*entryPath);
   }
   QString argument = pathOrAddress;
   if (argument.startsWith(u'-')) {
@@ -87,42 +150,7 @@ bool LinuxDesktopShell::startProgram(const QString& program, const QStringList& 
   return QProcess::startDetached(program, arguments);
 }
 
-QString LinuxDesktopShell::programOfExec(const QString& exec) {
-  const QString value = withoutValueEscapes(exec);
-  qsizetype i = 0;
-  while (i < value.size()) {
-    while (i < value.size() && value[i].isSpace()) {
-      ++i;
-    }
-    if (i == value.size()) {
-      break;
-    }
-    QString word;
-    bool quoted = false;
-    if (value[i] == u'"') {
-      quoted = true;
-      ++i;
-      while (i < value.size() && value[i] != u'"') {
-        if (value[i] == u'\\' && i + 1 < value.size()) {
-          ++i;
-        }
-        word.append(value[i++]);
-      }
-      ++i;  // the closing quote (or the end of an unclosed one)
-    } else {
-      while (i < value.size() && !value[i].isSpace()) {
-        word.append(value[i++]);
-      }
-      word.replace(QStringLiteral("%%"), QStringLiteral("%"));
-    }
-    if (!word.isEmpty() && (quoted || !isFieldCode(word))) {
-      return word;
-    }
-  }
-  return QString();
-}
-
-QString LinuxDesktopShell::defaultBrowserProgram() {
+QString LinuxDesktopShell::defaultBrowserCommand() {
   QProcess settings;
   settings.setProcessChannelMode(QProcess::SeparateChannels);
   settings.setStandardInputFile(QProcess::nullDevice());
@@ -142,14 +170,17 @@ QString LinuxDesktopShell::defaultBrowserProgram() {
       !entryName.startsWith(u'.')) {
     const QString path = QStandardPaths::locate(QStandardPaths::ApplicationsLocation, entryName);
     if (!path.isEmpty()) {
-      if (const auto exec = execOfDesktopEntry(path)) {
-        const QString program = programOfExec(*exec);
-        if (!program.isEmpty()) {
-          return program;
+      if (const auto entry = readDesktopEntryGroup(path)) {
+        const QString exec = entry->value(QStringLiteral("Exec"));
+        // A browser whose command cannot be taken apart cannot be started: as good as none.
+        if (desktopentryexec::arguments(exec, {})) {
+          return exec;
         }
       }
     }
   }
-  const QString fallback = QStringLiteral("x-www-browser");
-  return QStandardPaths::findExecutable(fallback).isEmpty() ? QString() : fallback;
+  if (QStandardPaths::findExecutable(QStringLiteral("x-www-browser")).isEmpty()) {
+    return QString();
+  }
+  return QStringLiteral("x-www-browser %u");
 }

@@ -9,15 +9,21 @@
 // - openWithDefaultApplication runs `xdg-open` with the path or address as its one argument; a
 //   relative path that begins with "-" is passed as "./…" so that it cannot read as an option.
 //   True means the opener started: it picks and starts the application on its own, detached.
+//   A desktop entry file (a path or file: URL ending in ".desktop") is launched as the
+//   application it describes instead, since the opener would show it in a text editor: its
+//   [Desktop Entry] group must say Type=Application, not Hidden=true, and hold an Exec value that
+//   DesktopEntryExec takes apart; the program starts detached in the entry's Path folder when it
+//   names one.
 // - startProgram starts the program (a path, or a name looked up on PATH) with the argument list,
 //   detached; a program that cannot be started gives false.
 //   The window style cannot be forced on X11: the started program places and sizes its own
 //   window, and nothing reliable reaches it before it maps that window. Maximized is passed on
 //   as nothing.
-// - defaultBrowserProgram asks `xdg-settings get default-web-browser` (bounded by
-//   kSettingsWait), finds that desktop entry in the XDG data folders and returns the program of
-//   its Exec line (the first word, unquoted); without one, "x-www-browser" when it is on PATH
-//   (Debian's alternative for the browser), else "".
+// - defaultBrowserCommand asks `xdg-settings get default-web-browser` (bounded by
+//   kSettingsWaitMs), finds that desktop entry in the XDG data folders and returns the Exec value
+//   of its [Desktop Entry] group, the general escapes of a string value resolved; a value that
+//   DesktopEntryExec cannot take apart counts as none. Without one, "x-www-browser %u" when
+//   x-www-browser is on PATH (Debian's alternative for the browser), else "".
 class LinuxDesktopShell final : public DesktopShell {
  public:
   // Longest wait for the desktop's settings tool.
@@ -30,9 +36,5 @@ class LinuxDesktopShell final : public DesktopShell {
   [[nodiscard]] bool openWithDefaultApplication(const QString& pathOrAddress) override;
   [[nodiscard]] bool startProgram(const QString& program, const QStringList& arguments,
                                   WindowStyle style) override;
-  [[nodiscard]] QString defaultBrowserProgram() override;
-
-  // The program of a desktop entry's Exec value: its first word, quotes and escapes resolved;
-  // "" when there is none.
-  [[nodiscard]] static QString programOfExec(const QString& exec);
+  [[nodiscard]] QString defaultBrowserCommand() override;
 };

@@ -136,12 +136,17 @@ std::optional<int> portNumberOf(QStringView name) {
   return number;
 }
 
-// Raw input and output, the receiver on, modem status lines not needed to read; reads never
-// wait in the driver (the port's own time-outs bound every wait).
+// Raw input and output, the receiver on, modem status lines not needed to read, no flow
+// control; reads never wait in the driver (the port's own time-outs bound every wait). The
+// input, output and local modes are set whole rather than bit by bit: whatever another program
+// left in them (XON/XOFF, parity marking or checking, CR and LF translation, echo) would change
+// the bytes, drop them, or let the peer's XOFF byte stop our output. applyLineSettings adds back
+// the flow control a mode text asks for.
 void makePipe(termios& t) {
-  t.c_iflag &= ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON);
-  t.c_oflag &= ~OPOST;
-  t.c_lflag &= ~(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+  t.c_iflag = 0;
+  t.c_oflag = 0;
+  t.c_lflag = 0;
+  t.c_cflag &= ~CRTSCTS;
   t.c_cflag |= CLOCAL | CREAD;
   t.c_cc[VMIN] = 0;
   t.c_cc[VTIME] = 0;
@@ -239,7 +244,6 @@ class TermiosPort final : public SerialPort {
     if (!speed || settings.dataBits < 5 || settings.dataBits > 8) {
       return fail(EINVAL);
     }
-    ::cfmakeraw(&t);
     makePipe(t);
     t.c_cflag &= ~kFramingBits;
     static constexpr std::array<tcflag_t, 4> kSizes = {CS5, CS6, CS7, CS8};
@@ -266,7 +270,6 @@ class TermiosPort final : public SerialPort {
     if (settings.ctsFlow == Switch::On || settings.rts == LineControl::Handshake) {
       t.c_cflag |= CRTSCTS;
     }
-    t.c_iflag &= ~(IXON | IXOFF | IXANY);
     if (settings.xonXoff == Switch::On) {
       t.c_iflag |= IXON | IXOFF;
     }

@@ -16,8 +16,11 @@
 // is held gives EBUSY. Closing the port (or destroying it) releases both.
 //
 // The port is a byte pipe from the moment it is open (no echo, no line editing, no character
-// translation, modem control lines ignored for reading), as a serial handle always was. Every
-// wait is a poll() bounded by the port's time-outs, so no call blocks longer than they allow.
+// translation, no parity checking, no flow control, modem control lines ignored for reading), as
+// a serial handle always was, whatever another program left on the device. applyLineSettings
+// starts from that pipe again, so XON/XOFF (IXON and IXOFF, never IXANY) and CRTSCTS are on only
+// when the settings ask for them. Every wait is a poll() bounded by the port's time-outs, so no
+// call blocks longer than they allow.
 //
 // What termios has no notion of:
 // - driver buffer sizes: setupBuffers only checks its arguments;

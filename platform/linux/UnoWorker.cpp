@@ -1,9 +1,11 @@
 #include "platform/linux/UnoWorker.h"
 
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -17,6 +19,11 @@ struct UnoWorker::State {
   std::condition_variable wake;
   std::condition_variable idle;
   std::deque<std::function<void()>> tasks;
+  std::function<bool()> poll;
+  std::chrono::milliseconds pollInterval{0};
+  std::chrono::steady_clock::time_point nextPoll;
+  // Counts the polls set, so that a poll that asks to stop does not end the one set meanwhile.
+  std::uint64_t pollGeneration = 0;
   bool busy = false;
   bool stop = false;
   bool finished = false;
@@ -80,26 +87,69 @@ void UnoWorker::recover(std::chrono::milliseconds timeout) {
   startThread();
 }
 
+void UnoWorker::setPoll(std::function<bool()> poll, std::chrono::milliseconds interval) {
+  std::function<bool()> replaced;
+  {
+    std::lock_guard lock(state_->mutex);
+    replaced = std::exchange(state_->poll, std::move(poll));
+    state_->pollInterval = interval;
+    state_->nextPoll = std::chrono::steady_clock::now() + interval;
+    ++state_->pollGeneration;
+    state_->wake.notify_all();
+  }
+  // The replaced poll is released here, after the lock: its captures may take a while to go.
+}
+
 void UnoWorker::loop(const std::shared_ptr<State>& state) {
   std::unique_lock lock(state->mutex);
   for (;;) {
-    state->wake.wait(lock, [&] { return state->stop || !state->tasks.empty(); });
     if (state->stop) {
       break;
     }
-    std::function<void()> task = std::move(state->tasks.front());
-    state->tasks.pop_front();
+    if (state->tasks.empty()) {
+      if (!state->poll) {
+        state->wake.wait(lock);
+        continue;
+      }
+      if (std::chrono::steady_clock::now() < state->nextPoll) {
+        state->wake.wait_until(lock, state->nextPoll);
+        continue;
+      }
+    }
+    const bool polling = state->tasks.empty();
+    const std::uint64_t pollGeneration = state->pollGeneration;
+    std::function<void()> task;
+    // A copy of the poll: setPoll may replace it while it runs.
+    std::function<bool()> poll;
+    if (polling) {
+      poll = state->poll;
+    } else {
+      task = std::move(state->tasks.front());
+      state->tasks.pop_front();
+    }
     state->busy = true;
     lock.unlock();
+    bool pollAgain = false;
     // Tasks catch what the office throws; anything else must not end the thread silently.
     try {
-      task();
+      if (polling) {
+        pollAgain = poll();
+      } else {
+        task();
+      }
     } catch (...) {
     }
-    // Dropped before the lock is taken again: the task's captures may release remote objects.
+    // Dropped before the lock is taken again: the captures may release remote objects.
     task = nullptr;
+    poll = nullptr;
     lock.lock();
     state->busy = false;
+    if (polling) {
+      if (!pollAgain && state->pollGeneration == pollGeneration) {
+        state->poll = nullptr;
+      }
+      state->nextPoll = std::chrono::steady_clock::now() + state->pollInterval;
+    }
     state->idle.notify_all();
   }
   state->finished = true;

@@ -19,8 +19,14 @@ class UnoWorker {
   // everything it touches, since it may outlive the call.
   [[nodiscard]] bool run(std::function<void()> task, std::chrono::milliseconds timeout);
   // Waits up to `timeout` for the worker to become idle; detaches it and starts a fresh one if it
-  // does not.
+  // does not. A poll goes with the worker it was set on.
   void recover(std::chrono::milliseconds timeout);
+  // Runs `poll` on the worker every `interval` between tasks (a task waiting goes first), until
+  // `poll` returns false or another poll (an empty one to stop) takes its place. It watches the
+  // office between the caller's calls on the one thread that calls it; a task handed in while a
+  // poll runs waits for it, so a poll must be short. Like a task, it must own what it touches,
+  // and its captures may be released on either thread.
+  void setPoll(std::function<bool()> poll, std::chrono::milliseconds interval);
 
  private:
   struct State;

@@ -4,10 +4,12 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/extensions/Xfixes.h>
+#include <X11/extensions/Xrandr.h>
 #include <X11/keysym.h>
 
 #include <algorithm>
 #include <array>
+#include <limits>
 
 #include "platform/KeySequence.h"
 #include "platform/VirtualKeys.h"
@@ -16,6 +18,9 @@ namespace {
 
 // XFixes 4 brought HideCursor and ShowCursor.
 constexpr int kXFixesCursorVersion = 4;
+// RandR 1.5 brought monitors.
+constexpr int kRandRMonitorMajor = 1;
+constexpr int kRandRMonitorMinor = 5;
 
 struct VirtualKeySym {
   quint16 virtualKey;
@@ -167,6 +172,12 @@ Display* X11InputSynthesis::display() {
   haveXFixes_ = XFixesQueryExtension(display, &event, &error) != 0 &&
                 XFixesQueryVersion(display, &fixesMajor, &fixesMinor) != 0 &&
                 fixesMajor >= kXFixesCursorVersion;
+  int randrMajor = 0;
+  int randrMinor = 0;
+  haveMonitors_ = XRRQueryExtension(display, &event, &error) != 0 &&
+                  XRRQueryVersion(display, &randrMajor, &randrMinor) != 0 &&
+                  (randrMajor > kRandRMonitorMajor ||
+                   (randrMajor == kRandRMonitorMajor && randrMinor >= kRandRMonitorMinor));
   display_ = display;
   return display_;
 }
@@ -258,11 +269,45 @@ bool X11InputSynthesis::sendMouseButton(MouseButton button, bool buttonDown) {
   return connection_.syncWithoutError();
 }
 
+X11InputSynthesis::Monitor X11InputSynthesis::primaryMonitor() {
+  const Monitor screen{0, 0, DisplayWidth(display_, connection_.screen()),
+                       DisplayHeight(display_, connection_.screen())};
+  if (!haveMonitors_) {
+    return screen;
+  }
+  int count = 0;
+  XRRMonitorInfo* monitors = XRRGetMonitors(display_, connection_.root(), True, &count);
+  if (monitors == nullptr) {
+    // The server refused: the whole screen stands in, and the refusal must not fail the call.
+    (void)connection_.syncWithoutError();
+    return screen;
+  }
+  Monitor primary = screen;
+  if (count > 0) {
+    const XRRMonitorInfo* chosen = std::find_if(
+        monitors, monitors + count, [](const XRRMonitorInfo& monitor) { return monitor.primary; });
+    if (chosen == monitors + count) {
+      chosen = monitors;
+    }
+    primary = Monitor{chosen->x, chosen->y, chosen->width, chosen->height};
+  }
+  XRRFreeMonitors(monitors);
+  return primary;
+}
+
 bool X11InputSynthesis::moveCursorTo(ScreenPoint point) {
   if (display() == nullptr) {
     return false;
   }
-  XTestFakeMotionEvent(display_, connection_.screen(), point.x, point.y, CurrentTime);
+  const Monitor monitor = primaryMonitor();
+  // The request carries 16-bit coordinates; a point beyond them goes to the edge it lies past,
+  // where the server would stop the pointer anyway.
+  const auto onScreen = [](qint64 value) {
+    return static_cast<int>(std::clamp<qint64>(value, std::numeric_limits<qint16>::min(),
+                                               std::numeric_limits<qint16>::max()));
+  };
+  XTestFakeMotionEvent(display_, connection_.screen(), onScreen(qint64{monitor.x} + point.x),
+                       onScreen(qint64{monitor.y} + point.y), CurrentTime);
   return connection_.syncWithoutError();
 }
 
@@ -282,7 +327,8 @@ std::optional<ScreenPoint> X11InputSynthesis::cursorPosition() {
       !connection_.syncWithoutError()) {
     return std::nullopt;  // the pointer is on another screen
   }
-  return ScreenPoint{rootX, rootY};
+  const Monitor monitor = primaryMonitor();
+  return ScreenPoint{rootX - monitor.x, rootY - monitor.y};
 }
 
 int X11InputSynthesis::showCursor(bool show) {
@@ -304,8 +350,8 @@ std::optional<ScreenPoint> X11InputSynthesis::screenSize() {
   if (display() == nullptr) {
     return std::nullopt;
   }
-  return ScreenPoint{DisplayWidth(display_, connection_.screen()),
-                     DisplayHeight(display_, connection_.screen())};
+  const Monitor monitor = primaryMonitor();
+  return ScreenPoint{monitor.width, monitor.height};
 }
 
 bool X11InputSynthesis::sendKeys(const QString& keys, bool wait) {

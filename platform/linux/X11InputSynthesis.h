@@ -20,7 +20,10 @@
 //   say) borrows one of the keycodes the map leaves empty for as long as the adapter lives, and
 //   the map is put back when it goes. With Alt held, a letter is its key without Shift, as
 //   accelerators are meant ("%D" is Alt+D);
-// - the cursor moves by a synthesised motion to the absolute position on the default screen;
+// - positions and the screen's size are the primary monitor's, as RandR lists the monitors
+//   (the one marked primary, else the first); without RandR 1.5 or without monitors, the whole X
+//   screen. The monitors are read at each call, since a projector may come and go in between;
+// - the cursor moves by a synthesised motion to the position on the default screen;
 // - the cursor's display count is kept here: it starts at 0, and the cursor is hidden while it
 //   is below 0 (XFixes hides it from this connection until it is shown again or the connection
 //   ends).
@@ -55,8 +58,17 @@ class X11InputSynthesis final : public InputSynthesis, public KeySequenceSender 
     unsigned long keysym = 0;
   };
 
+  // A monitor's place on the X screen, in pixels.
+  struct Monitor {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+  };
+
   // The display with XTest on it; nullptr when there is none.
   [[nodiscard]] _XDisplay* display();
+  [[nodiscard]] Monitor primaryMonitor();
   [[nodiscard]] std::optional<Key> keyFor(unsigned long keysym);
   [[nodiscard]] std::optional<unsigned int> borrowKeycode(unsigned long keysym);
   void pressAndRelease(const std::vector<unsigned int>& held, unsigned int keycode);
@@ -64,6 +76,7 @@ class X11InputSynthesis final : public InputSynthesis, public KeySequenceSender 
   X11Connection connection_;
   _XDisplay* display_ = nullptr;
   bool haveXFixes_ = false;
+  bool haveMonitors_ = false;
   int cursorCount_ = 0;
   std::vector<BorrowedKey> borrowed_;
 };

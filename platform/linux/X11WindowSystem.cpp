@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <algorithm>
 #include <array>
+#include <utility>
 
 namespace {
 
@@ -57,7 +58,8 @@ Display* X11WindowSystem::display() {
   if (display_ != nullptr) {
     return display_;
   }
-  std::array<const char*, 11> names{"_NET_CLIENT_LIST",
+  std::array<const char*, 13> names{"_NET_CLIENT_LIST",
+                                    "_NET_CLIENT_LIST_STACKING",
                                     "_NET_ACTIVE_WINDOW",
                                     "_NET_WM_NAME",
                                     "UTF8_STRING",
@@ -67,7 +69,8 @@ Display* X11WindowSystem::display() {
                                     "_NET_WM_STATE_MAXIMIZED_HORZ",
                                     "_NET_RESTACK_WINDOW",
                                     "_NET_SUPPORTED",
-                                    "WM_STATE"};
+                                    "WM_STATE",
+                                    "_NET_SHOWING_DESKTOP"};
   std::array<Atom, names.size()> atoms{};
   // Xlib's prototype takes non-const names; it does not write to them.
   if (XInternAtoms(display, const_cast<char**>(names.data()), static_cast<int>(names.size()), False,
@@ -76,8 +79,8 @@ Display* X11WindowSystem::display() {
     connection_.markLost();
     return nullptr;
   }
-  atoms_ = Atoms{atoms[0], atoms[1], atoms[2], atoms[3], atoms[4], atoms[5],
-                 atoms[6], atoms[7], atoms[8], atoms[9], atoms[10]};
+  atoms_ = Atoms{atoms[0], atoms[1], atoms[2], atoms[3],  atoms[4],  atoms[5], atoms[6],
+                 atoms[7], atoms[8], atoms[9], atoms[10], atoms[11], atoms[12]};
   screen_ = connection_.screen();
   root_ = connection_.root();
   display_ = display;
@@ -104,15 +107,16 @@ std::optional<unsigned long> X11WindowSystem::existingWindow(WindowHandle window
 
 std::optional<X11WindowSystem::Property> X11WindowSystem::readProperty(unsigned long window,
                                                                        unsigned long property,
-                                                                       long maxLongs) {
+                                                                       long maxLongs,
+                                                                       long offsetLongs) {
   Atom type = None;
   int format = 0;
   unsigned long count = 0;
   unsigned long bytesAfter = 0;
   unsigned char* data = nullptr;
   const int status =
-      XGetWindowProperty(display_, window, property, 0, maxLongs, False, AnyPropertyType, &type,
-                         &format, &count, &bytesAfter, &data);
+      XGetWindowProperty(display_, window, property, offsetLongs, maxLongs, False, AnyPropertyType,
+                         &type, &format, &count, &bytesAfter, &data);
   const bool clean = syncWithoutError();
   if (status != Success || !clean) {
     if (data != nullptr) {
@@ -124,6 +128,7 @@ std::optional<X11WindowSystem::Property> X11WindowSystem::readProperty(unsigned 
   result.type = type;
   result.format = format;
   result.cut = bytesAfter > 0;
+  result.bytesAfter = bytesAfter;
   if (data != nullptr && type != None) {
     if (format == 8) {
       // The bound keeps count within kMaxTitleBytes, far below qsizetype's range.
@@ -140,13 +145,22 @@ std::optional<X11WindowSystem::Property> X11WindowSystem::readProperty(unsigned 
   return result;
 }
 
-std::vector<WindowHandle> X11WindowSystem::topLevelWindows() {
-  if (display() == nullptr || !syncWithoutError()) {
-    return {};
+std::optional<std::vector<WindowHandle>> X11WindowSystem::rootWindowList(unsigned long property,
+                                                                         bool keepTheEnd) {
+  const auto isWindowList = [](const std::optional<Property>& list) {
+    return list && list->type == XA_WINDOW && list->format == 32;
+  };
+  auto list = readProperty(root_, property, kMaxClientWindows);
+  if (!isWindowList(list)) {
+    return std::nullopt;
   }
-  const auto list = readProperty(root_, atoms_.clientList, kMaxClientWindows);
-  if (!list || list->type != XA_WINDOW || list->format != 32) {
-    return {};
+  if (keepTheEnd && list->cut) {
+    const auto total = static_cast<long>(list->items.size() + list->bytesAfter / 4);
+    auto end = readProperty(root_, property, kMaxClientWindows, total - kMaxClientWindows);
+    // A list that shrank meanwhile is taken from its start, as read.
+    if (isWindowList(end)) {
+      list = std::move(end);
+    }
   }
   std::vector<WindowHandle> windows;
   windows.reserve(list->items.size());
@@ -156,6 +170,20 @@ std::vector<WindowHandle> X11WindowSystem::topLevelWindows() {
     }
   }
   return windows;
+}
+
+std::vector<WindowHandle> X11WindowSystem::topLevelWindows() {
+  if (display() == nullptr || !syncWithoutError()) {
+    return {};
+  }
+  // Bottom to top; the top ones matter most, so a cut keeps them.
+  if (auto stacking = rootWindowList(atoms_.clientListStacking, true)) {
+    std::reverse(stacking->begin(), stacking->end());
+    return *std::move(stacking);
+  }
+  // Turning the mapping order round would not give the stacking order either: it stays the
+  // manager's, oldest first.
+  return rootWindowList(atoms_.clientList, false).value_or(std::vector<WindowHandle>{});
 }
 
 std::optional<QString> X11WindowSystem::decodeLegacyTitle(const Property& name) {
@@ -265,20 +293,48 @@ std::optional<bool> X11WindowSystem::isIconic(unsigned long window) {
          state->items.front() == static_cast<unsigned long>(kIconicState);
 }
 
-bool X11WindowSystem::maximize(WindowHandle window) {
-  const auto id = existingWindow(window);
-  if (!id) {
-    return false;
-  }
-  const auto iconic = isIconic(*id);
+bool X11WindowSystem::deiconify(unsigned long window) {
+  const auto iconic = isIconic(window);
   if (!iconic) {
     return false;
   }
-  if (*iconic) {
-    XMapWindow(display_, *id);
+  if (!*iconic) {
+    return true;
+  }
+  XMapWindow(display_, window);
+  return syncWithoutError();
+}
+
+unsigned long X11WindowSystem::serverTime() {
+  if (timeWindow_ == 0) {
+    XSetWindowAttributes attributes{};
+    attributes.event_mask = PropertyChangeMask;
+    const Window window = XCreateWindow(display_, root_, -1, -1, 1, 1, 0, 0, InputOnly,
+                                        CopyFromParent, CWEventMask, &attributes);
     if (!syncWithoutError()) {
-      return false;
+      return CurrentTime;
     }
+    timeWindow_ = window;
+  }
+  // Appending nothing leaves the property as it was, yet the server reports the change with its
+  // time; the round trip brings that event into the queue.
+  static const unsigned char kNothing = 0;
+  XChangeProperty(display_, timeWindow_, XA_WM_NAME, XA_STRING, 8, PropModeAppend, &kNothing, 0);
+  if (!syncWithoutError()) {
+    return CurrentTime;
+  }
+  unsigned long time = CurrentTime;
+  XEvent event{};
+  while (XCheckTypedWindowEvent(display_, timeWindow_, PropertyNotify, &event) != 0) {
+    time = event.xproperty.time;
+  }
+  return time;
+}
+
+bool X11WindowSystem::maximize(WindowHandle window) {
+  const auto id = existingWindow(window);
+  if (!id || !deiconify(*id)) {
+    return false;
   }
   return sendToRoot(*id, atoms_.wmState, kNetWmStateAdd,
                     static_cast<long>(atoms_.wmStateMaximizedVert),
@@ -304,4 +360,23 @@ bool X11WindowSystem::raiseWithoutActivating(WindowHandle window) {
   }
   XRaiseWindow(display_, *id);
   return syncWithoutError();
+}
+
+bool X11WindowSystem::activate(WindowHandle window) {
+  const auto id = existingWindow(window);
+  if (!id || !deiconify(*id)) {
+    return false;
+  }
+  // A real time, not CurrentTime: some managers log a request without one as a buggy client's.
+  constexpr long kNoActiveWindowOfOurs = 0;
+  return sendToRoot(*id, atoms_.activeWindow, kSourceIndicationPager,
+                    static_cast<long>(serverTime()), kNoActiveWindowOfOurs, 0);
+}
+
+bool X11WindowSystem::showDesktop() {
+  if (display() == nullptr || !syncWithoutError() || !managerSupports(atoms_.showingDesktop)) {
+    return false;
+  }
+  constexpr long kShowing = 1;
+  return sendToRoot(root_, atoms_.showingDesktop, kShowing, 0, 0, 0);
 }

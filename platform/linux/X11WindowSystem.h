@@ -9,7 +9,9 @@
 #include "platform/linux/X11Connection.h"
 
 // The desktop's windows on an X11 display through the window manager's EWMH properties:
-// - topLevelWindows: _NET_CLIENT_LIST of the root window, in the manager's order (oldest first);
+// - topLevelWindows: _NET_CLIENT_LIST_STACKING of the root window turned round (EWMH lists it
+//   bottom to top), so the top window comes first; a manager without that list gives
+//   _NET_CLIENT_LIST in its own order (mapping order, oldest first), the nearest it offers;
 // - windowTitle: _NET_WM_NAME (UTF-8), else WM_NAME (STRING as Latin-1, UTF8_STRING, or
 //   COMPOUND_TEXT through Xlib's converter); a title longer than kMaxTitleBytes is cut at the
 //   last whole character before the bound; a window without either property has the title "";
@@ -18,7 +20,11 @@
 //   focus), then a _NET_WM_STATE request adds both maximized states;
 // - minimize: XIconifyWindow (the ICCCM WM_CHANGE_STATE request);
 // - raiseWithoutActivating: a _NET_RESTACK_WINDOW request to go above every sibling when the
-//   manager supports it, else XRaiseWindow.
+//   manager supports it, else XRaiseWindow;
+// - activate: an iconified window is mapped again, then a _NET_ACTIVE_WINDOW request, stamped
+//   with the server's current time as a pager's click would be;
+// - showDesktop: a _NET_SHOWING_DESKTOP request to turn the mode on, sent only when the manager
+//   lists it in _NET_SUPPORTED.
 // The requests carry the source indication 2 (a pager: the user's own wish), which managers with
 // focus-stealing prevention honour. Success means the window existed and the request went out;
 // the manager carries it out shortly after.
@@ -33,7 +39,7 @@ class X11WindowSystem final : public WindowSystem {
  public:
   // Longest title read; the rest of a longer one is left out.
   static constexpr long kMaxTitleBytes = 64 * 1024;
-  // Most entries of the client list read; a longer list is cut.
+  // Most entries of the client list read; a longer list is cut, keeping its top windows.
   static constexpr long kMaxClientWindows = 4096;
 
   X11WindowSystem();
@@ -47,11 +53,14 @@ class X11WindowSystem final : public WindowSystem {
   [[nodiscard]] bool maximize(WindowHandle window) override;
   [[nodiscard]] bool minimize(WindowHandle window) override;
   [[nodiscard]] bool raiseWithoutActivating(WindowHandle window) override;
+  [[nodiscard]] bool activate(WindowHandle window) override;
+  [[nodiscard]] bool showDesktop() override;
 
  private:
   // The atoms the calls need, interned once when the display opens.
   struct Atoms {
     unsigned long clientList = 0;
+    unsigned long clientListStacking = 0;
     unsigned long activeWindow = 0;
     unsigned long wmName = 0;
     unsigned long utf8String = 0;
@@ -62,6 +71,7 @@ class X11WindowSystem final : public WindowSystem {
     unsigned long restackWindow = 0;
     unsigned long supported = 0;
     unsigned long iccmWmState = 0;
+    unsigned long showingDesktop = 0;
   };
   // A property's value as read, or the absence of it (type 0).
   struct Property {
@@ -71,6 +81,8 @@ class X11WindowSystem final : public WindowSystem {
     QByteArray bytes;
     std::vector<unsigned long> items;
     bool cut = false;
+    // How much of the value lies beyond what was read.
+    unsigned long bytesAfter = 0;
   };
 
   // The open, living display, opening it when needed; nullptr when there is none.
@@ -84,8 +96,18 @@ class X11WindowSystem final : public WindowSystem {
   [[nodiscard]] bool managerSupports(unsigned long atom);
   // The property's value, its absence, or nothing when the read failed (the window is gone).
   [[nodiscard]] std::optional<Property> readProperty(unsigned long window, unsigned long property,
-                                                     long maxLongs);
+                                                     long maxLongs, long offsetLongs = 0);
+  // The managed windows of a root window list, in the order given; nothing when the root has no
+  // such list of windows. A list over kMaxClientWindows keeps its end with `keepTheEnd`, else
+  // its start.
+  [[nodiscard]] std::optional<std::vector<WindowHandle>> rootWindowList(unsigned long property,
+                                                                        bool keepTheEnd);
   [[nodiscard]] std::optional<bool> isIconic(unsigned long window);
+  // Maps an iconified window again (the manager de-iconifies it); true when it is not iconified
+  // or the request went out.
+  [[nodiscard]] bool deiconify(unsigned long window);
+  // The server's current time, or CurrentTime (0) when it cannot be had.
+  [[nodiscard]] unsigned long serverTime();
   [[nodiscard]] std::optional<QString> decodeLegacyTitle(const Property& name);
 
   X11Connection connection_;
@@ -94,4 +116,6 @@ class X11WindowSystem final : public WindowSystem {
   int screen_ = 0;
   unsigned long root_ = 0;
   Atoms atoms_;
+  // An unmapped input-only window of our own whose property changes give the server's time.
+  unsigned long timeWindow_ = 0;
 };

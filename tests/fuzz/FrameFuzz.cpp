@@ -4,16 +4,20 @@
 #include <cstdlib>
 #include <memory>
 
-#include "agent/AgentFlags.h"
+#include "agent/DebugLog.h"
+#include "agent/DefaultBrowser.h"
 #include "agent/LibGeneral.h"
 #include "agent/LibSettings.h"
 #include "agent/MessageFields.h"
 #include "agent/modCOMM.h"
 #include "platform/ProfileFiles.h"
+#include "platform/Windows1252.h"
 #include "shared/LibParser.h"
-#include "shared/Windows1252.h"
 #include "shared/libPresentation.h"
 #include "tests/support/FakeAgentView.h"
+#include "tests/support/FakeDesktopShell.h"
+#include "tests/support/FakeEventPump.h"
+#include "tests/support/FakeLinkState.h"
 #include "tests/support/FakeSerialDevices.h"
 #include "tests/support/FakeTickClock.h"
 #include "tests/support/NoProfileFiles.h"
@@ -58,9 +62,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                        static_cast<qsizetype>(size - 1));
 
   FakeSerialDevices devices;
+  FakeEventPump pump;
   const auto device = devices.add(QStringLiteral("COM3"));
-  modCOMM comm(
-      devices, [] {}, [] {});
+  modCOMM comm(devices, pump, [] {});
   check(comm.CommOpen(kPort, QStringLiteral("COM3"),
                       QStringLiteral("baud=57600 parity=N data=8 stop=1")) == 0);
   comm.PortNumber = kPort;
@@ -68,21 +72,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   LibSettings settings(profiles, QStringLiteral("/nonexistent"));
   settings.ButtonApps[1] = QStringLiteral("editor");
   settings.ButtonApps[4] = QStringLiteral("calculator");
-  AgentFlags flags;
+  FakeDesktopShell shell;
+  DefaultBrowser browser(shell);
   const QString browsers[] = {QStringLiteral("FIREFOX"), QStringLiteral("INTERNET_EXPLORER"),
                               QString()};
-  flags.BrowserType = browsers[mode % 3];
-  flags.DebugMode = (mode & 0x80) != 0;
+  browser.BrowserType = browsers[mode % 3];
   FakeAgentView view;
+  DebugLog debugLog(view);
+  debugLog.DebugMode = (mode & 0x80) != 0;
+  FakeLinkState link;
   FakeTickClock clock;
   clock.step = kClockStep;
   LibParser parser;
   ScriptedPresentationProgram program;
-  libPresentation presentation(program);
+  libPresentation presentation(program, pump);
   RecordingActions actions;
   actions.playlistNames = QStringLiteral("Mix");
   actions.infoReply = QStringLiteral("1.0.0");
-  LibGeneral general(parser, comm, settings, flags, view, clock, actions.targets(presentation));
+  LibGeneral general(
+      GeneralServices{parser, comm, settings, link, browser, debugLog, view, clock, pump});
+  general.ConnectTargets(actions.targets(presentation));
 
   checkParse(buffer, parser);
 

@@ -2,10 +2,10 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "platform/Windows1252.h"
 #include "shared/LibParser.h"
 #include "shared/NotesReader.h"
 #include "shared/PresentationModel.h"
-#include "shared/Windows1252.h"
 
 // Any bytes as a notes file: the reader must neither crash nor leave a model whose slide count
 // disagrees with the records it holds.

@@ -12,6 +12,7 @@
 #include "platform/linux/IniProfileFiles.h"
 #include "platform/linux/LinuxSerialPortMap.h"
 #include "platform/linux/MonotonicTickClock.h"
+#include "platform/linux/QtEventPump.h"
 #include "platform/linux/TermiosSerialDevices.h"
 #include "tests/support/FakeAgentView.h"
 #include "tests/support/FakeDesktopShell.h"
@@ -45,11 +46,12 @@ class AgentLinkTest : public ::testing::Test {
   void startAgent(const QString& savedPort) {
     writeConfig(QStringLiteral("[Communications]\r\nPort=%1\r\n").arg(savedPort));
     agent_ = std::make_unique<AgentContext>(
-        AgentPlatform{*devices_, *map_, profiles_, clock_, boxes_, program_, windows_, shell_},
+        AgentPlatform{*devices_, *map_, profiles_, clock_, pump_, boxes_, program_, windows_,
+                      shell_},
         view_, AgentActions{actions_, actions_, actions_, actions_}, dir_.path());
     agent_->settings.LoadConfig();
     agent_->serial.FillPortList();
-    if (agent_->flags.AutoStartPort) {
+    if (agent_->serial.AutoStartPort) {
       agent_->serial.StartSerialLink();
     }
     QObject::connect(&timer_, &QTimer::timeout, [this] {
@@ -81,6 +83,7 @@ class AgentLinkTest : public ::testing::Test {
   std::unique_ptr<TermiosSerialDevices> devices_;
   IniProfileFiles profiles_;
   MonotonicTickClock clock_;
+  QtEventPump pump_;
   FakeMessageBoxes boxes_;
   ScriptedPresentationProgram program_;
   FakeAgentView view_;
@@ -94,7 +97,7 @@ class AgentLinkTest : public ::testing::Test {
 
 TEST_F(AgentLinkTest, FramesFromTheHandheldRunInTheOrderTheyWereSent) {
   startAgent(QString::number(kPort));
-  ASSERT_TRUE(agent_->flags.PortOpen);
+  ASSERT_TRUE(agent_->serial.PortOpen);
   EXPECT_TRUE(configText().contains(QStringLiteral("Port=42")));
 
   simulator_.send(QStringLiteral("<<MOUSE|10|20>>"));
@@ -112,7 +115,7 @@ TEST_F(AgentLinkTest, FramesFromTheHandheldRunInTheOrderTheyWereSent) {
   EXPECT_EQ(order,
             (QStringList{QStringLiteral("MoveCursorTo(90,60)"), QStringLiteral("LeftClick()"),
                          QStringLiteral("SetMasterVolume(50)")}));
-  EXPECT_TRUE(agent_->flags.SessionActive);
+  EXPECT_TRUE(agent_->serial.SessionActive);
   EXPECT_EQ(view_.packets, QStringLiteral("3"));
 }
 
@@ -120,7 +123,7 @@ TEST_F(AgentLinkTest, RepliesArriveFramedAndAtLeast280MsApart) {
   actions_.infoReply = QStringLiteral("<VERSION>1.0.0</VERSION><STATUS>TFT</STATUS> ");
   actions_.playlistNames = QStringLiteral("Morning:Evening");
   startAgent(QString::number(kPort));
-  ASSERT_TRUE(agent_->flags.PortOpen);
+  ASSERT_TRUE(agent_->serial.PortOpen);
 
   simulator_.send(QStringLiteral("<<INFO|VERSION|>>"));
   simulator_.send(QStringLiteral("<<WMP|GET_PLAYLIST|>>"));
@@ -138,7 +141,7 @@ TEST_F(AgentLinkTest, RepliesArriveFramedAndAtLeast280MsApart) {
 
 TEST_F(AgentLinkTest, TwoFramesWrittenAtOnceRunInTwoTicks) {
   startAgent(QString::number(kPort));
-  ASSERT_TRUE(agent_->flags.PortOpen);
+  ASSERT_TRUE(agent_->serial.PortOpen);
   std::vector<int> tickOfCall;
   actions_.onCall = [&](const QString& call) {
     if (call.startsWith(QStringLiteral("MoveCursorTo"))) {
@@ -158,17 +161,17 @@ TEST_F(AgentLinkTest, TwoFramesWrittenAtOnceRunInTwoTicks) {
 
 TEST_F(AgentLinkTest, TheSynchronisationSignatureStandsTheLinkDown) {
   startAgent(QString::number(kPort));
-  ASSERT_TRUE(agent_->flags.PortOpen);
+  ASSERT_TRUE(agent_->serial.PortOpen);
   simulator_.send(QStringLiteral("<<MOUSE|1|1>>"));
   ASSERT_TRUE(called(QStringLiteral("MoveCursorTo(9,3)")));
 
   simulator_.send(QStringLiteral("\\xBE\\xEF\\xED\\x03\\x03\\x02<<MOUSE|5|5>>"));
-  ASSERT_TRUE(SimulatorProcess::waitUntil([&] { return !agent_->flags.PortOpen; }, kWaitMs));
+  ASSERT_TRUE(SimulatorProcess::waitUntil([&] { return !agent_->serial.PortOpen; }, kWaitMs));
 
   ASSERT_EQ(boxes_.shown.size(), 1U);
   EXPECT_EQ(boxes_.shown[0].title, QStringLiteral("CorvaneControl Stopped"));
   EXPECT_EQ(view_.status, QStringLiteral("The communication port is closed."));
-  EXPECT_FALSE(agent_->flags.SessionActive);
+  EXPECT_FALSE(agent_->serial.SessionActive);
   EXPECT_FALSE(actions_.calls.contains(QStringLiteral("MoveCursorTo(45,15)")));
 }
 
@@ -180,11 +183,11 @@ TEST_F(AgentLinkTest, ABusyDeviceGivesTheBusyPortMessageAndKeepsTheSavedPort) {
   ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
 
   startAgent(QStringLiteral("7"));  // not in the map: port 42 is preselected, not started
-  EXPECT_FALSE(agent_->flags.AutoStartPort);
+  EXPECT_FALSE(agent_->serial.AutoStartPort);
   ASSERT_EQ(view_.port, QStringLiteral("42"));
   agent_->serial.StartSerialLink();
 
-  EXPECT_FALSE(agent_->flags.PortOpen);
+  EXPECT_FALSE(agent_->serial.PortOpen);
   ASSERT_EQ(boxes_.shown.size(), 1U);
   EXPECT_EQ(boxes_.shown[0].title, QStringLiteral("COM42 Currently in Use"));
   EXPECT_EQ(boxes_.shown[0].icon, MessageBoxIcon::Critical);

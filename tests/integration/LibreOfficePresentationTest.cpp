@@ -7,14 +7,26 @@
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QStringList>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <chrono>
+#include <cstring>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include "platform/linux/LibreOfficePresentationProgram.h"
 #include "tests/support/TestPrinting.h"
+#include "tests/support/X11TestWindows.h"
+
+// Last: Xlib's macros (Bool, Status, None) would break the Qt and GoogleTest headers.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 
 namespace {
 
@@ -39,6 +51,21 @@ constexpr qint32 kSlideCount = 3;
 constexpr auto kQuickAnswer = std::chrono::seconds(2);
 constexpr auto kBoundedAnswer = Program::kLoadTimeout + std::chrono::seconds(3);
 
+// How long a show gets to take a key before it counts as dropped; a bound, not a measure.
+constexpr auto kKeyPatience = std::chrono::milliseconds(1000);
+
+// Polls `condition` until it holds or `bound` has passed.
+bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds bound) {
+  const auto deadline = Clock::now() + bound;
+  while (!condition()) {
+    if (Clock::now() > deadline) {
+      return false;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return true;
+}
+
 // Every office this test program started: the processes whose command line names a pipe of this
 // process (the adapter's pipe names begin with our process id).
 std::vector<pid_t> officeProcesses() {
@@ -58,6 +85,113 @@ std::vector<pid_t> officeProcesses() {
   }
   return result;
 }
+
+// The test's desktop as a user meets it: which windows can be seen, which one has the keyboard,
+// and keys pressed through XTest, so that the office takes them as the user's own.
+class UserDesktop {
+ public:
+  UserDesktop() : display_(XOpenDisplay(nullptr)) {
+    // The office's windows come and go while the test looks at them: a window that went between
+    // reading the client list and reading the window reads as gone, instead of ending the test
+    // program by Xlib's default handler.
+    if (display_ != nullptr) {
+      ours_ = display_;
+      previous_ = XSetErrorHandler(&UserDesktop::ignoreOwnErrors);
+    }
+  }
+  ~UserDesktop() {
+    if (display_ != nullptr) {
+      XSetErrorHandler(previous_);
+      ours_ = nullptr;
+      XCloseDisplay(display_);
+    }
+  }
+  UserDesktop(const UserDesktop&) = delete;
+  UserDesktop& operator=(const UserDesktop&) = delete;
+
+  [[nodiscard]] bool isOpen() const { return display_ != nullptr; }
+
+  // Presses and releases the key, as a finger would, to whichever window has the keyboard.
+  [[nodiscard]] bool press(KeySym key) {
+    const KeyCode code = XKeysymToKeycode(display_, key);
+    if (code == 0 || XTestFakeKeyEvent(display_, code, True, CurrentTime) == 0 ||
+        XTestFakeKeyEvent(display_, code, False, CurrentTime) == 0) {
+      return false;
+    }
+    XSync(display_, False);
+    return true;
+  }
+
+  // The window's title as its task-bar entry shows it: _NET_WM_NAME, else WM_NAME.
+  [[nodiscard]] QString title(unsigned long window) {
+    for (const char* name : {"_NET_WM_NAME", "WM_NAME"}) {
+      const QByteArray bytes = property(window, XInternAtom(display_, name, False));
+      if (!bytes.isEmpty()) {
+        return QString::fromUtf8(bytes);
+      }
+    }
+    return {};
+  }
+
+  // Mapped with all its ancestors and not hidden by the window manager (iconified or shaded).
+  [[nodiscard]] bool canBeSeen(unsigned long window) {
+    XWindowAttributes attributes{};
+    if (XGetWindowAttributes(display_, window, &attributes) == 0 ||
+        attributes.map_state != IsViewable) {
+      return false;
+    }
+    const QByteArray bytes = property(window, XInternAtom(display_, "_NET_WM_STATE", False));
+    std::vector<Atom> states(static_cast<std::size_t>(bytes.size()) / sizeof(Atom));
+    std::memcpy(states.data(), bytes.constData(), states.size() * sizeof(Atom));
+    const Atom hidden = XInternAtom(display_, "_NET_WM_STATE_HIDDEN", False);
+    return std::find(states.begin(), states.end(), hidden) == states.end();
+  }
+
+  // The titles of the managed windows a user can see.
+  [[nodiscard]] QStringList visibleTitles(const std::vector<unsigned long>& clients) {
+    QStringList titles;
+    for (const unsigned long window : clients) {
+      if (canBeSeen(window)) {
+        titles.append(title(window));
+      }
+    }
+    return titles;
+  }
+
+ private:
+  static int ignoreOwnErrors(Display* display, XErrorEvent* error) {
+    if (display == ours_ || previous_ == nullptr) {
+      return 0;
+    }
+    return previous_(display, error);
+  }
+  static inline Display* ours_ = nullptr;
+  static inline XErrorHandler previous_ = nullptr;
+
+  // A property's items as Xlib hands them (32-bit items as longs); empty when it is missing.
+  QByteArray property(unsigned long window, Atom name) {
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    QByteArray bytes;
+    if (XGetWindowProperty(display_, window, name, 0, 65536, False, AnyPropertyType, &type, &format,
+                           &count, &after, &data) == Success &&
+        data != nullptr) {
+      const std::size_t itemSize =
+          format == 32 ? sizeof(long) : static_cast<std::size_t>(format / 8);
+      bytes =
+          QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(count * itemSize));
+    }
+    if (data != nullptr) {
+      XFree(data);
+    }
+    return bytes;
+  }
+
+  Display* display_;
+};
 
 // One office for the whole program, started by the first test that needs it, and the
 // presentations converted from the fixture.
@@ -171,6 +305,76 @@ TEST_F(LibreOfficePresentationTest, RunsTheShowFromTheFirstSlide) {
   EXPECT_EQ(program_->currentShowSlide(application), 1);
   EXPECT_TRUE(program_->closePresentation(*presentation));
   EXPECT_FALSE(program_->currentShowSlide(application).has_value());
+  program_->release(*presentation);
+  program_->release(application);
+}
+
+// The editing window is shown only so that the show can start. Once the show has ended, by the
+// user's Escape or by going on past its end, the user is back at the window they had before, and
+// the show runs again as often as it is started.
+TEST_F(LibreOfficePresentationTest, TheEditingWindowGoesAgainOnceTheShowHasEnded) {
+  struct Case {
+    const char* what;
+    KeySym key;
+    // Right takes the show through its slides and the end screen after the last one, which the
+    // next key ends; Escape ends it at once.
+    int pressesToEnd;
+  };
+  const Case cases[] = {
+      {"Escape", XK_Escape, 1},
+      {"past the last slide", XK_Right, kSlideCount + 1},
+  };
+  X11TestWindows windows;
+  UserDesktop user;
+  ASSERT_TRUE(windows.isOpen() && user.isOpen());
+  const auto underneath = windows.open("Underneath");
+  ASSERT_NE(underneath, 0UL);
+  const auto editingWindowSeen = [&] {
+    const QStringList titles = user.visibleTitles(windows.clientList());
+    return std::any_of(titles.begin(), titles.end(), [](const QString& title) {
+      return title.contains(u"LibreOffice Impress"_qs);
+    });
+  };
+  const AutomationRef application = app();
+  auto presentation = program_->openPresentation(application, file("odp"));
+  ASSERT_TRUE(presentation.has_value());
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_TRUE(windows.activate(underneath));
+    ASSERT_TRUE(program_->runSlideShow(*presentation));
+    ASSERT_EQ(program_->currentShowSlide(application), 1);
+    ASSERT_TRUE(windows.waitUntil([&] {
+      return user.title(windows.activeWindow()).startsWith(u"Presenting: "_qs);
+    })) << "the keyboard is with "
+        << user.title(windows.activeWindow()).toStdString() << ", not with the show";
+
+    // A key that comes while the show is still bringing in a slide only finishes that, and the
+    // end screen reports the last slide: so the key is pressed again whenever the show has shown
+    // no change for a while, until the show has ended (each press may be spent once that way).
+    int presses = 0;
+    while (program_->currentShowSlide(application) && presses < 2 * c.pressesToEnd + 1) {
+      const auto before = program_->currentShowSlide(application);
+      ASSERT_TRUE(user.press(c.key));
+      ++presses;
+      (void)waitFor([&] { return program_->currentShowSlide(application) != before; },
+                    kKeyPatience);
+    }
+    ASSERT_FALSE(program_->currentShowSlide(application).has_value())
+        << "the show stands at slide " << program_->currentShowSlide(application).value_or(0)
+        << " after " << presses << " presses, the keyboard is with "
+        << user.title(windows.activeWindow()).toStdString();
+    EXPECT_GE(presses, c.pressesToEnd);
+
+    EXPECT_TRUE(windows.waitUntil([&] { return !editingWindowSeen(); }))
+        << user.visibleTitles(windows.clientList()).join(u" | "_qs).toStdString();
+    EXPECT_TRUE(windows.waitUntil([&] { return windows.activeWindow() == underneath; }))
+        << "the keyboard is with " << user.title(windows.activeWindow()).toStdString();
+  }
+  // And once more: the show runs from its first slide.
+  ASSERT_TRUE(program_->runSlideShow(*presentation));
+  EXPECT_EQ(program_->currentShowSlide(application), 1);
+  EXPECT_TRUE(program_->closePresentation(*presentation));
+  EXPECT_TRUE(windows.waitUntil([&] { return !editingWindowSeen(); }));
   program_->release(*presentation);
   program_->release(application);
 }

@@ -12,14 +12,7 @@
 #include "agent/LibControls.h"
 #include "agent/LibNewSendKey.h"
 #include "editor/NotesWriter.h"
-#include "platform/linux/IniProfileFiles.h"
-#include "platform/linux/LibreOfficePresentationProgram.h"
-#include "platform/linux/LinuxDesktopShell.h"
-#include "platform/linux/LinuxSerialPortMap.h"
-#include "platform/linux/MonotonicTickClock.h"
-#include "platform/linux/TermiosSerialDevices.h"
-#include "platform/linux/X11InputSynthesis.h"
-#include "platform/linux/X11WindowSystem.h"
+#include "platform/linux/LinuxPlatform.h"
 #include "shared/NotesReader.h"
 #include "tests/support/FakeAgentView.h"
 #include "tests/support/FakeMessageBoxes.h"
@@ -58,16 +51,16 @@ class SlideShowOverLinkTest : public ::testing::Test {
         {QStringLiteral(CORVANE_MAKE_PRESENTATIONS), QStringLiteral(CORVANE_PRESENTATION_FIXTURE),
          folder_->filePath(QStringLiteral("Shared/Talks"))});
     ASSERT_EQ(status, 0) << "the test presentations could not be made";
-    office_ = std::make_unique<LibreOfficePresentationProgram>();
+    desktop_ = std::make_unique<LinuxPlatform>();
   }
 
   static void TearDownTestSuite() {
-    office_.reset();
+    desktop_.reset();
     folder_.reset();
   }
 
   void SetUp() override {
-    ASSERT_TRUE(folder_ && office_);
+    ASSERT_TRUE(folder_ && desktop_);
     ASSERT_TRUE(link_.isValid());
     const QString device = link_.filePath(QStringLiteral("handheld"));
     ASSERT_TRUE(simulator_.start(device));
@@ -80,13 +73,15 @@ class SlideShowOverLinkTest : public ::testing::Test {
     config.write("[Communications]\r\nPort=42\r\n");
     config.close();
 
+    LinuxPlatform& d = *desktop_;
     agent_ = std::make_unique<AgentContext>(
-        AgentPlatform{*devices_, *map_, profiles_, clock_, boxes_, *office_, windows_, shell_},
+        AgentPlatform{*devices_, *map_, d.profiles, d.clock, d.pump, boxes_, d.office, d.windows,
+                      d.shell},
         view_, AgentActions{controls_, actions_, actions_, actions_}, folder_->path());
     agent_->settings.LoadConfig();
     agent_->serial.FillPortList();
     agent_->serial.StartSerialLink();
-    ASSERT_TRUE(agent_->flags.PortOpen);
+    ASSERT_TRUE(agent_->serial.PortOpen);
     QObject::connect(&tick_, &QTimer::timeout, [this] { agent_->receiveLoop.tmrCOM_Timer(); });
     tick_.start(10);
     agent_->startForegroundTimer();
@@ -127,7 +122,7 @@ class SlideShowOverLinkTest : public ::testing::Test {
     const auto& model = agent_->presentation.Model;
     return SimulatorProcess::waitUntil(
         [&] {
-          const auto shown = office_->currentShowSlide(*model.PowerPointApp);
+          const auto shown = desktop_->office.currentShowSlide(*model.PowerPointApp);
           return shown && *shown == slide && model.CurrentSlide == slide;
         },
         kSlideWaitMs);
@@ -145,7 +140,7 @@ class SlideShowOverLinkTest : public ::testing::Test {
     QString last;
     const bool inFront = SimulatorProcess::waitUntil(
         [&] {
-          const auto title = windows_.windowTitle(windows_.foregroundWindow());
+          const auto title = desktop_->windows.windowTitle(desktop_->windows.foregroundWindow());
           last = title.value_or(QStringLiteral("(none)"));
           return title && title->startsWith(QStringLiteral("Presenting"));
         },
@@ -157,30 +152,33 @@ class SlideShowOverLinkTest : public ::testing::Test {
   }
 
   static std::unique_ptr<QTemporaryDir> folder_;
-  static std::unique_ptr<LibreOfficePresentationProgram> office_;
+  // The desktop's services, with one office for the whole program, as the agent keeps its office.
+  static std::unique_ptr<LinuxPlatform> desktop_;
 
   QTemporaryDir link_;
   SimulatorProcess simulator_;
   std::unique_ptr<LinuxSerialPortMap> map_;
   std::unique_ptr<TermiosSerialDevices> devices_;
-  IniProfileFiles profiles_;
-  MonotonicTickClock clock_;
   FakeMessageBoxes boxes_;
-  X11WindowSystem windows_;
-  LinuxDesktopShell shell_;
   FakeAgentView view_;
   RecordingActions actions_;
-  X11InputSynthesis input_;
-  LibNewSendKey sendKey_{input_};
-  LibControls controls_{input_, input_, sendKey_, clock_};
+  LibNewSendKey sendKey_{desktop_->input};
+  LibControls controls_{desktop_->input, desktop_->input, sendKey_, desktop_->windows,
+                        desktop_->clock};
   std::unique_ptr<AgentContext> agent_;
   QTimer tick_;
 };
 
 std::unique_ptr<QTemporaryDir> SlideShowOverLinkTest::folder_;
-std::unique_ptr<LibreOfficePresentationProgram> SlideShowOverLinkTest::office_;
+std::unique_ptr<LinuxPlatform> SlideShowOverLinkTest::desktop_;
 
 TEST_F(SlideShowOverLinkTest, APresentationWithoutNotesRunsItsShowFromTheHandheld) {
+  // The window the user works in when the handheld starts the show.
+  X11TestWindows userWindows;
+  const auto underneath = userWindows.open("minutes.txt - Notes");
+  ASSERT_NE(underneath, 0UL);
+  ASSERT_TRUE(userWindows.activate(underneath));
+
   simulator_.send(QStringLiteral("<<ACTIVATE|Talks|presentation.pptx>>"));
   ASSERT_EQ(frameMatching(QStringLiteral("^<<PRESNOTE\\|")), kNoNotesEntryOfSlide1);
   ASSERT_EQ(frameMatching(QStringLiteral("^<<CHANGEUI\\|POWERPOINT\\|TRUE>>$")), kShowScreen);
@@ -210,6 +208,19 @@ TEST_F(SlideShowOverLinkTest, APresentationWithoutNotesRunsItsShowFromTheHandhel
 
   simulator_.send(QStringLiteral("<<PRESENT|STOP|>>"));
   ASSERT_TRUE(SimulatorProcess::waitUntil([&] { return !model.ShowRunning; }, kSlideWaitMs));
+  // Once the show has gone, the user is back in their window, not in the office's editing
+  // window, and the handheld is told so (asked for, since the periodic report may already have
+  // gone out before this point).
+  WindowSystem& windows = desktop_->windows;
+  EXPECT_TRUE(SimulatorProcess::waitUntil([&] { return windows.foregroundWindow() == underneath; },
+                                          kSlideWaitMs))
+      << "the window in front is "
+      << windows.windowTitle(windows.foregroundWindow()).value_or(QString()).toStdString();
+  const std::size_t afterShow = framesSoFar();
+  simulator_.send(QStringLiteral("<<EVENT|ACTIVE_WINDOW|>>"));
+  EXPECT_EQ(frameMatching(QStringLiteral("^<<CHANGEUI\\|"), afterShow).toStdString(),
+            "<<CHANGEUI|OTHER[minutes.txt - Notes]|>>");
+
   simulator_.send(QStringLiteral("<<UNLOAD|CURRENT_PRESENTATION|>>"));
   ASSERT_TRUE(
       SimulatorProcess::waitUntil([&] { return !model.PowerPointApp.has_value(); }, kSlideWaitMs));

@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <QByteArray>
@@ -88,6 +89,21 @@ class TermiosSerialTest : public testing::Test {
     EXPECT_TRUE(BuildLineSettings(kAgentMode, settings));
     EXPECT_TRUE(port->applyLineSettings(settings)) << port->lastError();
     return port;
+  }
+
+  // What another program may leave on the device before the agent opens it: both kinds of flow
+  // control, and line-discipline processing that would change, hold back or echo the bytes.
+  void presetLeftoverTermios() const {
+    termios t{};
+    ASSERT_EQ(::tcgetattr(slave_, &t), 0) << errno;
+    t.c_iflag |= IXON | IXOFF | IXANY | ICRNL | INLCR | IGNCR | ISTRIP | PARMRK | INPCK | IGNPAR;
+    t.c_oflag |= OPOST | ONLCR;
+    t.c_lflag |= ECHO | ICANON | ISIG | IEXTEN;
+    t.c_cflag |= CRTSCTS;
+    ASSERT_EQ(::tcsetattr(slave_, TCSANOW, &t), 0) << errno;
+    ASSERT_EQ(::tcgetattr(slave_, &t), 0) << errno;
+    ASSERT_EQ(t.c_iflag & (IXON | IXOFF | IXANY), tcflag_t{IXON | IXOFF | IXANY});
+    ASSERT_NE(t.c_cflag & CRTSCTS, tcflag_t{0});
   }
 
   void writeMaster(const QByteArray& bytes) const {
@@ -376,6 +392,81 @@ TEST_F(TermiosSerialTest, LineSettingsApplyAndReadBack) {
   odd.baud = 14400;
   EXPECT_FALSE(port->applyLineSettings(odd));
   EXPECT_EQ(port->lastError(), EINVAL);
+}
+
+TEST_F(TermiosSerialTest, OpeningClearsFlowControlAndProcessingTheTextDoesNotAskFor) {
+  presetLeftoverTermios();
+  std::unique_ptr<SerialPort> port = openAgentPort();
+  ASSERT_NE(port, nullptr);
+
+  termios t{};
+  ASSERT_EQ(::tcgetattr(slave_, &t), 0) << errno;
+  struct Flag {
+    const char* name;
+    tcflag_t termios::*word;
+    tcflag_t bits;
+  };
+  const Flag leftovers[] = {
+      {"IXON", &termios::c_iflag, IXON},     {"IXOFF", &termios::c_iflag, IXOFF},
+      {"IXANY", &termios::c_iflag, IXANY},   {"CRTSCTS", &termios::c_cflag, CRTSCTS},
+      {"ICRNL", &termios::c_iflag, ICRNL},   {"INLCR", &termios::c_iflag, INLCR},
+      {"IGNCR", &termios::c_iflag, IGNCR},   {"ISTRIP", &termios::c_iflag, ISTRIP},
+      {"PARMRK", &termios::c_iflag, PARMRK}, {"INPCK", &termios::c_iflag, INPCK},
+      {"IGNPAR", &termios::c_iflag, IGNPAR}, {"OPOST", &termios::c_oflag, OPOST},
+      {"ONLCR", &termios::c_oflag, ONLCR},   {"ECHO", &termios::c_lflag, ECHO},
+      {"ICANON", &termios::c_lflag, ICANON}, {"ISIG", &termios::c_lflag, ISIG},
+      {"IEXTEN", &termios::c_lflag, IEXTEN},
+  };
+  for (const Flag& flag : leftovers) {
+    EXPECT_EQ(t.*flag.word & flag.bits, tcflag_t{0}) << flag.name;
+  }
+  EXPECT_NE(t.c_cflag & CLOCAL, tcflag_t{0});
+  EXPECT_NE(t.c_cflag & CREAD, tcflag_t{0});
+
+  SerialLineSettings taken;
+  ASSERT_TRUE(port->lineSettings(taken));
+  EXPECT_EQ(taken.xonXoff, SerialLineSettings::Switch::Off);
+  EXPECT_EQ(taken.ctsFlow, SerialLineSettings::Switch::Off);
+  EXPECT_EQ(taken.rts, SerialLineSettings::LineControl::On);
+
+  // Even before a mode text is applied, the open device holds none of it.
+  ASSERT_TRUE(port->close());
+  presetLeftoverTermios();
+  port = devices_->open(QStringLiteral("COM42"));
+  ASSERT_NE(port, nullptr) << devices_->lastError();
+  ASSERT_EQ(::tcgetattr(slave_, &t), 0) << errno;
+  for (const Flag& flag : leftovers) {
+    EXPECT_EQ(t.*flag.word & flag.bits, tcflag_t{0}) << "at open: " << flag.name;
+  }
+}
+
+TEST_F(TermiosSerialTest, ThePeersXoffAndXonAreDataAndNeverHoldUpAFrame) {
+  presetLeftoverTermios();
+  std::unique_ptr<SerialPort> port = openAgentPort();
+  ASSERT_NE(port, nullptr);
+  // A frame that stalls times out and comes back short instead of hanging the test.
+  ASSERT_TRUE(port->setTimeouts({0xFFFFFFFFU, 0, 1000, 0, 1000}));
+
+  // The marker after XOFF shows that the line discipline has seen the XOFF by the time it is
+  // read, so a port that took XOFF as flow control would now hold its output.
+  writeMaster(QByteArray("\x13m"));
+  EXPECT_EQ(readAll(*port, 2), QByteArray("\x13m"));
+
+  const QByteArray frame("<<OK|1>>\n");
+  ASSERT_EQ(frame.size(), 9);
+  EXPECT_EQ(port->write(frame), frame.size()) << port->lastError();
+  EXPECT_EQ(readMaster(frame.size()), frame);
+
+  writeMaster(QByteArray("\x11"));
+  EXPECT_EQ(readAll(*port, 1), QByteArray("\x11"));
+
+  // With the processing another program left gone, every byte value crosses as it is; an echo
+  // to the peer would come before the written bytes.
+  const QByteArray bytes = allByteValues();
+  writeMaster(bytes);
+  EXPECT_EQ(readAll(*port, bytes.size()), bytes);
+  EXPECT_EQ(port->write(bytes), bytes.size());
+  EXPECT_EQ(readMaster(bytes.size()), bytes);
 }
 
 TEST_F(TermiosSerialTest, ModemLinesAPseudoTerminalLacksFailWithoutHarm) {

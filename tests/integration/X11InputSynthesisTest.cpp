@@ -18,6 +18,8 @@
 
 // After Qt's headers: X11's macros clash with Qt's names.
 #include <X11/X.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/Xrandr.h>
 #include <X11/keysym.h>
 
 namespace {
@@ -30,6 +32,90 @@ constexpr ScreenPoint kScreenSize{1280, 1024};
 constexpr quint16 kMarkerKey = VirtualKey::kF12;
 constexpr unsigned long kMarkerKeysym = XK_F12;
 constexpr unsigned int kModifierMask = ShiftMask | ControlMask | Mod1Mask;
+
+// Two monitors side by side on the one X screen, as programs see a laptop with a projector: a
+// 480x360 one at the screen's left edge and, right of it, the primary one, 800x600. Defined
+// through RandR 1.5 on a connection of their own, and removed again when they go, so that the
+// other tests find the plain screen.
+class SideBySideMonitors {
+ public:
+  static constexpr ScreenPoint kPrimaryOrigin{480, 0};
+  static constexpr ScreenPoint kPrimarySize{800, 600};
+
+  SideBySideMonitors() : display_(XOpenDisplay(nullptr)) {
+    if (display_ == nullptr) {
+      return;
+    }
+    left_ = XInternAtom(display_, "CORVANE-TEST-LEFT", False);
+    primary_ = XInternAtom(display_, "CORVANE-TEST-PRIMARY", False);
+    define(left_, {0, 0}, {480, 360}, false);
+    define(primary_, kPrimaryOrigin, kPrimarySize, true);
+    XSync(display_, False);
+  }
+  ~SideBySideMonitors() {
+    if (display_ == nullptr) {
+      return;
+    }
+    XRRDeleteMonitor(display_, DefaultRootWindow(display_), left_);
+    XRRDeleteMonitor(display_, DefaultRootWindow(display_), primary_);
+    XCloseDisplay(display_);
+  }
+  SideBySideMonitors(const SideBySideMonitors&) = delete;
+  SideBySideMonitors& operator=(const SideBySideMonitors&) = delete;
+
+  // Both are listed, the primary one marked so.
+  [[nodiscard]] bool areListed() {
+    if (display_ == nullptr) {
+      return false;
+    }
+    int count = 0;
+    XRRMonitorInfo* monitors = XRRGetMonitors(display_, DefaultRootWindow(display_), True, &count);
+    int found = 0;
+    for (int i = 0; i < count; ++i) {
+      found += (monitors[i].name == left_ && !monitors[i].primary) ||
+               (monitors[i].name == primary_ && monitors[i].primary);
+    }
+    if (monitors != nullptr) {
+      XRRFreeMonitors(monitors);
+    }
+    return found == 2;
+  }
+
+  // Where the X pointer stands on the screen.
+  [[nodiscard]] std::optional<ScreenPoint> pointer() {
+    Window root = None;
+    Window child = None;
+    ScreenPoint point;
+    int windowX = 0;
+    int windowY = 0;
+    unsigned int mask = 0;
+    if (XQueryPointer(display_, DefaultRootWindow(display_), &root, &child, &point.x, &point.y,
+                      &windowX, &windowY, &mask) == 0) {
+      return std::nullopt;
+    }
+    return point;
+  }
+
+ private:
+  void define(Atom name, ScreenPoint origin, ScreenPoint size, bool primary) {
+    XRRMonitorInfo* monitor = XRRAllocateMonitor(display_, 0);
+    monitor->name = name;
+    monitor->primary = primary ? True : False;
+    monitor->x = origin.x;
+    monitor->y = origin.y;
+    monitor->width = size.x;
+    monitor->height = size.y;
+    // A quarter of a millimetre per pixel: any size will do.
+    monitor->mwidth = size.x / 4;
+    monitor->mheight = size.y / 4;
+    XRRSetMonitor(display_, DefaultRootWindow(display_), monitor);
+    XRRFreeMonitors(monitor);
+  }
+
+  Display* display_ = nullptr;
+  Atom left_ = None;
+  Atom primary_ = None;
+};
 
 // A key event as the tests compare it: which key, which way, and the modifiers held.
 struct KeyEvent {
@@ -425,6 +511,39 @@ TEST_F(X11InputSynthesisTest, ButtonLandsWhereThePointerStands) {
 
 TEST_F(X11InputSynthesisTest, ScreenSizeIsTheDisplays) {
   EXPECT_EQ(input_.screenSize(), kScreenSize);
+}
+
+// The handheld's positions are the primary monitor's, wherever the other monitors lie; the
+// monitors are looked at afresh at each call.
+TEST_F(X11InputSynthesisTest, PositionsAreThePrimaryMonitors) {
+  ASSERT_EQ(input_.screenSize(), kScreenSize);
+  {
+    SideBySideMonitors monitors;
+    ASSERT_TRUE(monitors.areListed());
+    EXPECT_EQ(input_.screenSize(), SideBySideMonitors::kPrimarySize);
+    struct Case {
+      const char* name;
+      ScreenPoint point;
+      ScreenPoint onScreen;
+    };
+    const Case cases[] = {
+        {"the centre: the primary monitor's middle", {400, 300}, {880, 300}},
+        {"the primary monitor's top left", {0, 0}, {480, 0}},
+        {"its bottom right", {799, 599}, {1279, 599}},
+        {"left of it: on the other monitor", {-10, 100}, {470, 100}},
+        {"the other monitor's bottom left", {-480, 359}, {0, 359}},
+    };
+    for (const Case& c : cases) {
+      SCOPED_TRACE(c.name);
+      ASSERT_TRUE(input_.moveCursorTo(c.point));
+      EXPECT_EQ(monitors.pointer(), c.onScreen);
+      EXPECT_EQ(input_.cursorPosition(), c.point);
+    }
+  }
+  // The projector unplugged: the whole screen again.
+  EXPECT_EQ(input_.screenSize(), kScreenSize);
+  ASSERT_TRUE(input_.moveCursorTo({400, 300}));
+  EXPECT_EQ(input_.cursorPosition(), (ScreenPoint{400, 300}));
 }
 
 TEST_F(X11InputSynthesisTest, ShowCursorCountsCalls) {

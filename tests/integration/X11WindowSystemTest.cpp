@@ -7,6 +7,7 @@
 #include <QString>
 #include <QThread>
 #include <algorithm>
+#include <cstddef>
 #include <cstdlib>
 #include <optional>
 #include <vector>
@@ -25,6 +26,42 @@ template <typename Item>
 bool contains(const std::vector<Item>& list, X11TestWindows::Id window) {
   return std::find(list.begin(), list.end(), window) != list.end();
 }
+
+std::size_t positionOf(const std::vector<WindowHandle>& list, X11TestWindows::Id window) {
+  return static_cast<std::size_t>(std::find(list.begin(), list.end(), window) - list.begin());
+}
+
+// Puts a list of the test's own on the root window in the manager's place (nothing: removes
+// it), and the manager's back when it goes.
+class RootListOverride {
+ public:
+  RootListOverride(X11TestWindows& windows, const char* property,
+                   const std::optional<X11TestWindows::RootList>& list)
+      : windows_(windows), property_(property), saved_(windows.rootList(property)) {
+    windows_.setRootList(property_, list);
+  }
+  ~RootListOverride() { windows_.setRootList(property_, saved_); }
+  RootListOverride(const RootListOverride&) = delete;
+  RootListOverride& operator=(const RootListOverride&) = delete;
+
+ private:
+  X11TestWindows& windows_;
+  const char* property_;
+  std::optional<X11TestWindows::RootList> saved_;
+};
+
+// Leaves the manager's show-desktop mode on the way out, so that later tests find their windows
+// on the screen.
+class LeaveShowingDesktop {
+ public:
+  explicit LeaveShowingDesktop(X11TestWindows& windows) : windows_(windows) {}
+  ~LeaveShowingDesktop() { EXPECT_TRUE(windows_.setShowingDesktop(false)); }
+  LeaveShowingDesktop(const LeaveShowingDesktop&) = delete;
+  LeaveShowingDesktop& operator=(const LeaveShowingDesktop&) = delete;
+
+ private:
+  X11TestWindows& windows_;
+};
 
 // The desktop of scripts/with-desktop.sh: Xvfb with IceWM. The test client opens the windows;
 // the adapter, on its own connection, looks at them and changes them as the agent would.
@@ -93,17 +130,35 @@ TEST_F(X11WindowSystemTest, LongTitleIsCutAtWholeCharacter) {
   EXPECT_EQ(title->count(QChar(u'ä')), wholeCharacters);
 }
 
-TEST_F(X11WindowSystemTest, ListHoldsWindowsOldestFirst) {
-  const auto first = openWindow("First");
-  const auto second = openWindow("Second");
-  const auto third = openWindow("Third");
+TEST_F(X11WindowSystemTest, ListHoldsWindowsTopFirst) {
+  const auto oldest = openWindow("Oldest");
+  const auto middle = openWindow("Middle");
+  const auto newest = openWindow("Newest");
+  ASSERT_TRUE(windows_.raise(oldest));
   const std::vector<WindowHandle> list = system_.topLevelWindows();
-  const auto positionOf = [&](X11TestWindows::Id window) {
-    return std::find(list.begin(), list.end(), window) - list.begin();
-  };
-  ASSERT_LT(positionOf(third), static_cast<std::ptrdiff_t>(list.size()));
-  EXPECT_LT(positionOf(first), positionOf(second));
-  EXPECT_LT(positionOf(second), positionOf(third));
+  ASSERT_FALSE(list.empty());
+  EXPECT_EQ(list.front(), oldest);
+  EXPECT_LT(positionOf(list, newest), positionOf(list, middle));
+  auto stacking = windows_.stackingOrder();
+  std::reverse(stacking.begin(), stacking.end());
+  EXPECT_EQ(list, std::vector<WindowHandle>(stacking.begin(), stacking.end()));
+}
+
+// A manager that keeps no stacking list: its client list is the nearest there is, and turning
+// that round would not give the stacking order either.
+TEST_F(X11WindowSystemTest, WithoutStackingListTheClientListKeepsItsOrder) {
+  const auto oldest = openWindow("Oldest");
+  const auto middle = openWindow("Middle");
+  const auto newest = openWindow("Newest");
+  ASSERT_TRUE(windows_.raise(oldest));
+  std::vector<WindowHandle> list;
+  {
+    const RootListOverride noStacking(windows_, "_NET_CLIENT_LIST_STACKING", std::nullopt);
+    list = system_.topLevelWindows();
+  }
+  ASSERT_LT(positionOf(list, newest), list.size());
+  EXPECT_LT(positionOf(list, oldest), positionOf(list, middle));
+  EXPECT_LT(positionOf(list, middle), positionOf(list, newest));
   const auto managers = windows_.clientList();
   EXPECT_EQ(list, std::vector<WindowHandle>(managers.begin(), managers.end()));
 }
@@ -115,6 +170,62 @@ TEST_F(X11WindowSystemTest, ForegroundFollowsActivation) {
     ASSERT_TRUE(windows_.activate(window));
     EXPECT_EQ(system_.foregroundWindow(), window);
   }
+}
+
+// As a task bar does when the user picks a window below another, or an iconified one.
+TEST_F(X11WindowSystemTest, ActivateBringsTheWindowToTheFrontWithTheKeyboard) {
+  for (const bool iconifiedFirst : {false, true}) {
+    SCOPED_TRACE(iconifiedFirst ? "iconified first" : "below another");
+    const auto wanted = openWindow("Wanted");
+    const auto other = openWindow("Other");
+    ASSERT_TRUE(windows_.activate(other));
+    if (iconifiedFirst) {
+      ASSERT_TRUE(system_.minimize(wanted));
+      ASSERT_TRUE(windows_.waitUntil([&] { return windows_.isIconic(wanted); }));
+    }
+    ASSERT_TRUE(system_.activate(wanted));
+    EXPECT_TRUE(windows_.waitUntil(
+        [&] { return system_.foregroundWindow() == wanted && windows_.inputFocus() == wanted; }));
+    EXPECT_TRUE(windows_.isViewable(wanted));
+    EXPECT_TRUE(windows_.waitUntil([&] {
+      const auto order = windows_.ownWindowsAsStacked();
+      return !order.empty() && order.back() == wanted;
+    }));
+  }
+}
+
+// What IceWM does with the request: it iconifies every window until one is activated again.
+TEST_F(X11WindowSystemTest, ShowDesktopPutsEveryWindowOutOfTheWay) {
+  const auto first = openWindow("Desk one");
+  const auto second = openWindow("Desk two");
+  ASSERT_TRUE(windows_.isViewable(first) && windows_.isViewable(second));
+  const LeaveShowingDesktop leave(windows_);
+  ASSERT_TRUE(system_.showDesktop());
+  EXPECT_TRUE(windows_.waitUntil([&] {
+    return windows_.showingDesktop() && !windows_.isViewable(first) && !windows_.isViewable(second);
+  }));
+}
+
+TEST_F(X11WindowSystemTest, ShowDesktopAsksOnlyAManagerThatOffersIt) {
+  const auto window = openWindow("Stays");
+  windows_.watchRootMessages();
+  {
+    const auto supported = windows_.rootList("_NET_SUPPORTED");
+    ASSERT_TRUE(supported.has_value());
+    X11TestWindows::RootList without = *supported;
+    std::erase(without.items, windows_.atom("_NET_SHOWING_DESKTOP"));
+    ASSERT_LT(without.items.size(), supported->items.size());
+    const RootListOverride lacking(windows_, "_NET_SUPPORTED", without);
+
+    EXPECT_FALSE(system_.showDesktop());
+    EXPECT_EQ(windows_.rootMessages("_NET_SHOWING_DESKTOP"), std::vector<long>{});
+    EXPECT_FALSE(windows_.showingDesktop());
+    EXPECT_TRUE(windows_.isViewable(window));
+  }
+  // The manager's own list back: the request goes out, and the watch sees it.
+  const LeaveShowingDesktop leave(windows_);
+  ASSERT_TRUE(system_.showDesktop());
+  EXPECT_EQ(windows_.rootMessages("_NET_SHOWING_DESKTOP"), std::vector<long>{1});
 }
 
 TEST_F(X11WindowSystemTest, MaximizeSetsBothStatesAndBringsBackIconified) {
@@ -173,6 +284,7 @@ TEST_F(X11WindowSystemTest, WindowsThatAreNotThereFailEveryCall) {
     EXPECT_FALSE(system_.maximize(c.window));
     EXPECT_FALSE(system_.minimize(c.window));
     EXPECT_FALSE(system_.raiseWithoutActivating(c.window));
+    EXPECT_FALSE(system_.activate(c.window));
   }
   // The adapter goes on working after the errors.
   const auto window = openWindow("Still here");
@@ -188,6 +300,8 @@ TEST(X11WindowSystemWithoutDisplayTest, EveryCallFails) {
     EXPECT_FALSE(system.maximize(1));
     EXPECT_FALSE(system.minimize(1));
     EXPECT_FALSE(system.raiseWithoutActivating(1));
+    EXPECT_FALSE(system.activate(1));
+    EXPECT_FALSE(system.showDesktop());
   });
 }
 
@@ -237,6 +351,7 @@ TEST(X11WindowSystemLostServerTest, CallsFailAfterTheServerDies) {
   EXPECT_TRUE(system.topLevelWindows().empty());
   EXPECT_EQ(system.foregroundWindow(), 0U);
   EXPECT_FALSE(system.minimize(1));
+  EXPECT_FALSE(system.showDesktop());
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include "agent/AgentView.h"
 
 // Keeps what the agent showed, for the tests to look at.
-class FakeAgentView final : public AgentView {
+class FakeAgentView : public AgentView {
  public:
   QString status;
   std::optional<LinkPicture> picture;
@@ -27,7 +27,7 @@ class FakeAgentView final : public AgentView {
   void setPortText(const QString& text) override { port = text; }
   void showConnectionPage() override { ++connectionPageShown; }
   void restoreWindow() override { ++restored; }
-  QString debugLog() const override { return log; }
+  void appendDebugLog(const QString& text) override { log += text; }
   void setDebugLog(const QString& text) override { log = text; }
   void setPacketCount(const QString& text) override { packets = text; }
   void setByteCount(const QString& text) override { bytes = text; }

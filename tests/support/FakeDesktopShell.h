@@ -16,7 +16,9 @@ class FakeDesktopShell final : public DesktopShell {
 
   QList<Start> starts;
   QStringList opened;
-  QString browser;
+  // The Exec value of the default browser's desktop entry.
+  QString browserCommand;
+  int browserLookups = 0;
   bool failStart = false;
   bool failOpen = false;
 
@@ -29,5 +31,8 @@ class FakeDesktopShell final : public DesktopShell {
     starts.append({program, arguments, style});
     return !failStart;
   }
-  QString defaultBrowserProgram() override { return browser; }
+  QString defaultBrowserCommand() override {
+    ++browserLookups;
+    return browserCommand;
+  }
 };

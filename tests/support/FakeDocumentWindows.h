@@ -20,7 +20,7 @@ class FakeDocumentWindows final : public DocumentWindows {
   QStringList foregroundTitles;
   int titleReads = 0;
 
-  // "findOpenWindow(name)", "maximizeAndRaise(7)", "foregroundTitle()".
+  // "findOpenWindow(name)", "maximizeAndActivate(7)", "foregroundTitle()".
   QStringList calls;
   // Runs after each call is recorded: lets a test look at the rest of the system at that point.
   std::function<void(const QString&)> onCall;
@@ -35,8 +35,8 @@ class FakeDocumentWindows final : public DocumentWindows {
     return std::nullopt;
   }
 
-  void maximizeAndRaise(WindowHandle window) override {
-    record(QStringLiteral("maximizeAndRaise(%1)").arg(window));
+  void maximizeAndActivate(WindowHandle window) override {
+    record(QStringLiteral("maximizeAndActivate(%1)").arg(window));
   }
 
   QString foregroundTitle() override {

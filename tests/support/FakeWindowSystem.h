@@ -15,7 +15,7 @@
 // none that can be read, a foreground window, and the changes asked for.
 class FakeWindowSystem final : public WindowSystem {
  public:
-  enum class Step { Maximize, Minimize, Raise };
+  enum class Step { Maximize, Minimize, Raise, Activate, ShowDesktop };
 
   struct Window {
     WindowHandle handle = 0;
@@ -26,7 +26,8 @@ class FakeWindowSystem final : public WindowSystem {
   std::vector<Window> windows;
   WindowHandle foreground = 0;
   std::set<Step> failing;
-  // The changes, in order: "maximize(7)", "minimize(7)", "raise(7)".
+  // The changes, in order: "maximize(7)", "minimize(7)", "raise(7)", "activate(7)",
+  // "showDesktop()".
   QStringList calls;
   int titleReads = 0;
   // Runs before each title read: lets a test change the desktop in the middle of an operation.
@@ -63,6 +64,11 @@ class FakeWindowSystem final : public WindowSystem {
   bool minimize(WindowHandle window) override { return change(Step::Minimize, "minimize", window); }
   bool raiseWithoutActivating(WindowHandle window) override {
     return change(Step::Raise, "raise", window);
+  }
+  bool activate(WindowHandle window) override { return change(Step::Activate, "activate", window); }
+  bool showDesktop() override {
+    calls << QStringLiteral("showDesktop()");
+    return failing.count(Step::ShowDesktop) == 0;
   }
 
  private:

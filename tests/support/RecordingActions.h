@@ -13,6 +13,7 @@
 // sequence across the areas. The getters answer from the public values below.
 class RecordingActions final : public InputActions,
                                public WindowActions,
+                               public ForegroundReports,
                                public SlideShowActions,
                                public MediaActions,
                                public VolumeActions,
@@ -31,9 +32,11 @@ class RecordingActions final : public InputActions,
   bool acceptKeys = true;
   QString playlistNames;
   QString infoReply;
+  // What AcceptsDocument answers.
+  bool acceptDocuments = true;
 
   CommandTargets targets(libPresentation& presentation) {
-    return CommandTargets{*this, *this, *this, *this, *this, *this, presentation};
+    return CommandTargets{*this, *this, *this, *this, *this, *this, *this, presentation};
   }
 
   // InputActions
@@ -92,11 +95,18 @@ class RecordingActions final : public InputActions,
   void SendDirList(const QString& folder) override {
     record(QStringLiteral("SendDirList(%1)").arg(folder));
   }
+
+  // ForegroundReports
   void NotifyForegroundChange(bool force) override {
     record(QStringLiteral("NotifyForegroundChange(%1)").arg(flag(force)));
   }
+  void SuppressNextReport() override { record(QStringLiteral("SuppressNextReport()")); }
+  void AllowNextReport() override { record(QStringLiteral("AllowNextReport()")); }
 
   // SlideShowActions
+  bool AcceptsDocument(const QString& /*folder*/, const QString& /*file*/) const override {
+    return acceptDocuments;
+  }
   void OpenDocument(const QString& folder, const QString& file) override {
     record(QStringLiteral("OpenDocument(%1,%2)").arg(folder, file));
   }
@@ -105,6 +115,7 @@ class RecordingActions final : public InputActions,
   }
 
   // MediaActions
+  void ForceNextReport() override { record(QStringLiteral("ForceNextReport()")); }
   void SetPlaylist(const QString& name, bool play) override {
     record(QStringLiteral("SetPlaylist(%1,%2)").arg(name, flag(play)));
   }
@@ -120,9 +131,7 @@ class RecordingActions final : public InputActions,
   void VolumeUp() override { record(QStringLiteral("VolumeUp()")); }
   void VolumeDown() override { record(QStringLiteral("VolumeDown()")); }
   void SetMute(bool mute) override { record(QStringLiteral("SetMute(%1)").arg(flag(mute))); }
-  void SetFullScreen(bool fullScreen) override {
-    record(QStringLiteral("SetFullScreen(%1)").arg(flag(fullScreen)));
-  }
+  void ToggleFullScreen() override { record(QStringLiteral("ToggleFullScreen()")); }
   void RepeatOn() override { record(QStringLiteral("RepeatOn()")); }
   void RepeatOff() override { record(QStringLiteral("RepeatOff()")); }
   void ShuffleOn() override { record(QStringLiteral("ShuffleOn()")); }

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -98,9 +99,10 @@ X11TestWindows::Id X11TestWindows::open(const QByteArray& title, TitleKind kind)
     return 0;
   }
   XMapWindow(display_, window);
+  // Listed first, framed and shown a moment later.
   if (!waitUntil([&] {
         const auto list = clientList();
-        return std::find(list.begin(), list.end(), window) != list.end();
+        return std::find(list.begin(), list.end(), window) != list.end() && isViewable(window);
       })) {
     return 0;
   }
@@ -119,17 +121,107 @@ bool X11TestWindows::destroy(Id window) {
   });
 }
 
-bool X11TestWindows::activate(Id window) {
+void X11TestWindows::sendToRoot(Id window, const char* messageType, long data0) {
   XEvent event{};
   event.xclient.type = ClientMessage;
   event.xclient.send_event = True;
   event.xclient.window = window;
-  event.xclient.message_type = atom("_NET_ACTIVE_WINDOW");
+  event.xclient.message_type = atom(messageType);
   event.xclient.format = 32;
-  event.xclient.data.l[0] = kSourceIndicationPager;
+  event.xclient.data.l[0] = data0;
   event.xclient.data.l[1] = CurrentTime;
   XSendEvent(display_, root_, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+}
+
+bool X11TestWindows::activate(Id window) {
+  sendToRoot(window, "_NET_ACTIVE_WINDOW", kSourceIndicationPager);
   return waitUntil([&] { return activeWindow() == window; });
+}
+
+bool X11TestWindows::raise(Id window) {
+  XRaiseWindow(display_, window);
+  return waitUntil([&] {
+    const auto order = stackingOrder();
+    return !order.empty() && order.back() == window;
+  });
+}
+
+bool X11TestWindows::setShowingDesktop(bool showing) {
+  sendToRoot(root_, "_NET_SHOWING_DESKTOP", showing ? 1 : 0);
+  return waitUntil([&] { return showingDesktop() == showing; });
+}
+
+X11TestWindows::Id X11TestWindows::inputFocus() {
+  Window focused = None;
+  int revertTo = 0;
+  XGetInputFocus(display_, &focused, &revertTo);
+  return focused;
+}
+
+bool X11TestWindows::isViewable(Id window) {
+  XWindowAttributes attributes{};
+  return XGetWindowAttributes(display_, window, &attributes) != 0 &&
+         attributes.map_state == IsViewable;
+}
+
+bool X11TestWindows::showingDesktop() {
+  const auto showing = rootWindowList("_NET_SHOWING_DESKTOP");
+  return !showing.empty() && showing.front() != 0;
+}
+
+std::optional<X11TestWindows::RootList> X11TestWindows::rootList(const char* property) {
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0;
+  unsigned long after = 0;
+  unsigned char* data = nullptr;
+  std::optional<RootList> list;
+  if (XGetWindowProperty(display_, root_, atom(property), 0, kMaxListLongs, False, AnyPropertyType,
+                         &type, &format, &count, &after, &data) == Success &&
+      type != None && format == 32) {
+    const auto* values = reinterpret_cast<const unsigned long*>(data);
+    list = RootList{type, std::vector<unsigned long>(values, values + count)};
+  }
+  if (data != nullptr) {
+    XFree(data);
+  }
+  return list;
+}
+
+void X11TestWindows::setRootList(const char* property, const std::optional<RootList>& list) {
+  if (!list) {
+    XDeleteProperty(display_, root_, atom(property));
+  } else {
+    // Xlib takes 32-bit items as longs.
+    std::vector<long> items(list->items.begin(), list->items.end());
+    XChangeProperty(display_, root_, atom(property), list->type, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(items.data()),
+                    static_cast<int>(items.size()));
+  }
+  XSync(display_, False);
+}
+
+void X11TestWindows::watchRootMessages() {
+  // The manager redirects the root's substructure; a client message sent for either mask also
+  // reaches those who only listen.
+  XSelectInput(display_, root_, SubstructureNotifyMask);
+  XSync(display_, False);
+}
+
+std::vector<long> X11TestWindows::rootMessages(const char* messageType) {
+  XSync(display_, False);
+  const unsigned long type = atom(messageType);
+  std::vector<long> firstItems;
+  // Everything else the root reports (windows mapped, moved) is of no interest here.
+  while (XPending(display_) > 0) {
+    XEvent event{};
+    XNextEvent(display_, &event);
+    if (event.type == ClientMessage && event.xclient.message_type == type &&
+        event.xclient.format == 32) {
+      firstItems.push_back(event.xclient.data.l[0]);
+    }
+  }
+  return firstItems;
 }
 
 std::vector<unsigned long> X11TestWindows::rootWindowList(const char* property) {
@@ -180,4 +272,51 @@ std::vector<X11TestWindows::Id> X11TestWindows::clientList() {
 
 std::vector<X11TestWindows::Id> X11TestWindows::stackingOrder() {
   return rootWindowList("_NET_CLIENT_LIST_STACKING");
+}
+
+X11TestWindows::Id X11TestWindows::frameOf(Id window) {
+  Id current = window;
+  while (true) {
+    Window root = None;
+    Window parent = None;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (XQueryTree(display_, current, &root, &parent, &children, &count) == 0) {
+      return 0;
+    }
+    if (children != nullptr) {
+      XFree(children);
+    }
+    if (parent == root || parent == None) {
+      return current;
+    }
+    current = parent;
+  }
+}
+
+std::vector<X11TestWindows::Id> X11TestWindows::ownWindowsAsStacked() {
+  std::vector<std::pair<Id, Id>> frames;  // frame, window
+  for (const Id window : windows_) {
+    frames.emplace_back(frameOf(window), window);
+  }
+  Window root = None;
+  Window parent = None;
+  Window* children = nullptr;
+  unsigned int count = 0;
+  std::vector<Id> order;
+  if (XQueryTree(display_, root_, &root, &parent, &children, &count) == 0) {
+    return order;
+  }
+  // The root's children come bottom to top.
+  for (unsigned int i = 0; i < count; ++i) {
+    for (const auto& [frame, window] : frames) {
+      if (frame == children[i]) {
+        order.push_back(window);
+      }
+    }
+  }
+  if (children != nullptr) {
+    XFree(children);
+  }
+  return order;
 }

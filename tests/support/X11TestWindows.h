@@ -35,7 +35,8 @@ class X11TestWindows {
 
   [[nodiscard]] bool isOpen() const { return display_ != nullptr; }
 
-  // A new managed window (listed in _NET_CLIENT_LIST); 0 when the manager did not take it.
+  // A new managed window (listed in _NET_CLIENT_LIST and on the screen); 0 when the manager did
+  // not take it.
   [[nodiscard]] Id open(const QByteArray& title, TitleKind kind = TitleKind::Both);
   // A new titled window, not shown, so that no window manager needs to take it.
   [[nodiscard]] Id create(const QByteArray& title, TitleKind kind = TitleKind::Both);
@@ -47,12 +48,42 @@ class X11TestWindows {
 
   // Asks the manager to activate the window, as a pager would, and waits until it is active.
   [[nodiscard]] bool activate(Id window);
+  // Asks the manager to raise the window, as an application would, and waits until it is on top.
+  [[nodiscard]] bool raise(Id window);
+  // Asks the manager to show the desktop or to leave that mode, and waits until it says so.
+  [[nodiscard]] bool setShowingDesktop(bool showing);
   [[nodiscard]] Id activeWindow();
+  // The window that holds the keyboard focus (XGetInputFocus).
+  [[nodiscard]] Id inputFocus();
+  // Mapped and all its ancestors too: on the screen, unless something covers it.
+  [[nodiscard]] bool isViewable(Id window);
+  [[nodiscard]] bool showingDesktop();
   [[nodiscard]] bool isMaximizedBothWays(Id window);
   [[nodiscard]] bool isIconic(Id window);
   [[nodiscard]] std::vector<Id> clientList();
-  // Bottom to top.
+  // Bottom to top, as the manager lists them (_NET_CLIENT_LIST_STACKING).
   [[nodiscard]] std::vector<Id> stackingOrder();
+  // This client's open windows bottom to top, as the server stacks their frames: what the user
+  // sees, whether or not the manager's list has caught up (IceWM's lags behind a raise that
+  // comes with an activation).
+  [[nodiscard]] std::vector<Id> ownWindowsAsStacked();
+
+  // A list property of the root window (atoms, windows) as the manager wrote it.
+  struct RootList {
+    unsigned long type = 0;
+    std::vector<unsigned long> items;
+  };
+  // Nothing when the root has no such property.
+  [[nodiscard]] std::optional<RootList> rootList(const char* property);
+  // Writes the list in the manager's place; nothing deletes the property.
+  void setRootList(const char* property, const std::optional<RootList>& list);
+  [[nodiscard]] unsigned long atom(const char* name);
+
+  // From now on, the client messages sent to the root window (requests to the manager) are kept
+  // for rootMessages.
+  void watchRootMessages();
+  // The first data item of each message of the type sent to the root since the last call.
+  [[nodiscard]] std::vector<long> rootMessages(const char* messageType);
 
   // Polls `condition` (after letting the server catch up) until it holds or kPatienceMs pass.
   [[nodiscard]] bool waitUntil(const std::function<bool()>& condition);
@@ -60,7 +91,9 @@ class X11TestWindows {
  private:
   [[nodiscard]] std::vector<unsigned long> rootWindowList(const char* property);
   [[nodiscard]] std::vector<unsigned long> atomsOf(Id window, const char* property);
-  [[nodiscard]] unsigned long atom(const char* name);
+  // The root's child that holds the window: the manager's frame around it.
+  [[nodiscard]] Id frameOf(Id window);
+  void sendToRoot(Id window, const char* messageType, long data0);
 
   _XDisplay* display_ = nullptr;
   unsigned long root_ = 0;

@@ -23,7 +23,7 @@ class DispatcherTest : public testing::Test, protected DispatcherRig {
     device_ = devices_.add(QStringLiteral("COM3"));
     ASSERT_EQ(comm_.CommOpen(kPort, QStringLiteral("COM3"), LibSerial::kLineSettings), 0);
     comm_.PortNumber = kPort;
-    flags_.BrowserType = QStringLiteral("FIREFOX");
+    browser_.BrowserType = QStringLiteral("FIREFOX");
     // Each reply pause ends at its first reading after the start.
     clock_.step = 1000;
     actions_.cursorX = 100;
@@ -49,18 +49,20 @@ class DispatcherTest : public testing::Test, protected DispatcherRig {
 
   QString written() const { return QString::fromLatin1(device_->written); }
 
-  // Runs a queued call at the first point where the dispatcher lets pending events run, and
+  // Runs `action` once, at the first point where the dispatcher lets pending events run, and
   // marks that point in the recorded sequence.
   void atNextEvents(std::function<void()> action = {}) {
-    QMetaObject::invokeMethod(
-        qApp,
-        [this, action] {
-          actions_.calls << QStringLiteral("<events>");
-          if (action) {
-            action();
-          }
-        },
-        Qt::QueuedConnection);
+    bool ran = false;
+    pump_.onPump = [this, action, ran]() mutable {
+      if (ran) {
+        return;
+      }
+      ran = true;
+      actions_.calls << QStringLiteral("<events>");
+      if (action) {
+        action();
+      }
+    };
   }
 };
 
@@ -147,8 +149,10 @@ TEST_F(DispatcherTest, WindowDocumentAndMediaFramesRunTheirActions) {
       {"<<WMP|PLAY|>>", texts({"PlayPause()"})},
       {"<<WMP|play|>>", texts({"PlayPause()"})},
       {"<<WMP|Stop|>>", texts({"StopPlayback()"})},
-      {"<<WMP|NEXT|>>", texts({"NextTrack()"})},
-      {"<<WMP|PREV|>>", texts({"PreviousTrack()"})},
+      // A command that changes the item makes the next media report go out even when the item
+      // comes out the same.
+      {"<<WMP|NEXT|>>", texts({"ForceNextReport()", "NextTrack()"})},
+      {"<<WMP|PREV|>>", texts({"ForceNextReport()", "PreviousTrack()"})},
       {"<<WMP|VOL_UP|>>", texts({"VolumeUp()"})},
       {"<<WMP|VOL_DOWN|>>", texts({"VolumeDown()"})},
       {"<<WMP|MUTE_ON|>>", texts({"SetMute(true)"})},
@@ -158,7 +162,8 @@ TEST_F(DispatcherTest, WindowDocumentAndMediaFramesRunTheirActions) {
       {"<<WMP|SHUFFLE_ON|>>", texts({"ShuffleOn()"})},
       {"<<WMP|SHUFFLE_OFF|>>", texts({"ShuffleOff()"})},
       {"<<WMP|set_playlist|Party Mix>>",
-       texts({"SetPlaylist(Party Mix,false)", "NotifyMediaChange()"})},
+       texts({"ForceNextReport()", "SetPlaylist(Party Mix,false)", "NotifyMediaChange()"})},
+      {"<<WMP|full_screen|>>", texts({"ToggleFullScreen()"})},
       {"<<WMP|REWIND|>>", {}},
   };
   expectSequences(cases);
@@ -181,7 +186,6 @@ TEST_F(DispatcherTest, FramesThatMatchNoKeywordRunNothing) {
   EXPECT_EQ(actions_.calls, QStringList());
   EXPECT_EQ(device_->written, QByteArray());
   EXPECT_EQ(program_.calls, QStringList());
-  EXPECT_FALSE(flags_.SuppressWindowNotify);
 }
 
 TEST_F(DispatcherTest, NumericArgumentsThatAreNoNumbersOrLeaveTheRangeMoveNothing) {
@@ -289,7 +293,7 @@ TEST_F(DispatcherTest, BrowserFramesTypeIntoTheDesktopsBrowser) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.frame);
     actions_.calls.clear();
-    flags_.BrowserType = text(c.browser);
+    browser_.BrowserType = text(c.browser);
     run(c.frame);
     EXPECT_EQ(actions_.calls, c.expected);
   }
@@ -303,7 +307,7 @@ TEST_F(DispatcherTest, FirefoxLetsTheAddressBarTakeFocusBeforeTyping) {
 }
 
 TEST_F(DispatcherTest, InternetExplorerTypesTheAddressAsItStandsAfterThePause) {
-  flags_.BrowserType = QStringLiteral("INTERNET_EXPLORER");
+  browser_.BrowserType = QStringLiteral("INTERNET_EXPLORER");
   clock_.step = 300;  // the 500 ms pause reads the clock three times and lets events run
   atNextEvents([this] { general_.Fields.MsgArg2 = QStringLiteral("[B_ADDR]y.org[ENTER]"); });
   run("<<SENDKEY|BROWSER|[B_ADDR]x.org[ENTER]>>");
@@ -337,45 +341,10 @@ TEST_F(DispatcherTest, LoadAppStartsTheButtonsProgramOrTheText) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.frame);
     actions_.calls.clear();
-    flags_.BrowserType = text(c.browser);
+    browser_.BrowserType = text(c.browser);
     run(c.frame);
     EXPECT_EQ(actions_.calls, *c.expected ? texts({c.expected}) : QStringList());
   }
-}
-
-TEST_F(DispatcherTest, MediaFramesSetTheFlagsOfTheMediaReports) {
-  struct Case {
-    const char* frame;
-    bool forcesReport;  // LastMediaName becomes " "
-  };
-  const Case cases[] = {
-      {"<<WMP|SET_PLAYLIST|Mix>>", true},
-      {"<<WMP|GET_PLAYLIST|>>", true},
-      {"<<WMP|NEXT|>>", true},
-      {"<<WMP|prev|>>", true},
-      {"<<WMP|PLAY|>>", false},
-      {"<<WMP|STOP|>>", false},
-      {"<<WMP|VOL_UP|>>", false},
-      {"<<WMP|MUTE_ON|>>", false},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.frame);
-    flags_.LastMediaName = QStringLiteral("Song");
-    run(c.frame);
-    EXPECT_EQ(flags_.LastMediaName, text(c.forcesReport ? " " : "Song"));
-  }
-
-  run("<<WMP|MUTE_ON|>>");
-  EXPECT_TRUE(flags_.IsMuted);
-  run("<<WMP|mute_off|>>");
-  EXPECT_FALSE(flags_.IsMuted);
-
-  actions_.calls.clear();
-  run("<<WMP|FULL_SCREEN|>>");
-  EXPECT_TRUE(flags_.IsFullScreen);
-  run("<<WMP|full_screen|>>");
-  EXPECT_FALSE(flags_.IsFullScreen);
-  EXPECT_EQ(actions_.calls, texts({"SetFullScreen(true)", "SetFullScreen(false)"}));
 }
 
 TEST_F(DispatcherTest, PlaylistRequestIsAnsweredBeforeTheMediaReport) {
@@ -387,7 +356,8 @@ TEST_F(DispatcherTest, PlaylistRequestIsAnsweredBeforeTheMediaReport) {
     }
   };
   run("<<WMP|GET_PLAYLIST|>>");
-  EXPECT_EQ(actions_.calls, texts({"GetPlaylistNames()", "NotifyMediaChange()"}));
+  EXPECT_EQ(actions_.calls,
+            texts({"ForceNextReport()", "GetPlaylistNames()", "NotifyMediaChange()"}));
   EXPECT_EQ(sentBeforeReport, u"<<WMP|PLAYLIST|Mix;Party>>");
 }
 
@@ -438,20 +408,19 @@ TEST_F(DispatcherTest, CloseEndsTheSessionAndAnyRunningShow) {
   for (const bool running : {false, true}) {
     SCOPED_TRACE(running ? "show running" : "no show");
     program_.calls.clear();
-    flags_.SuppressWindowNotify = false;
-    flags_.SessionActive = true;
+    link_.sessionActive = true;
     ASSERT_EQ(presentation_.LoadPresentation(QStringLiteral("/talks/a.odp"), false, false), u"");
     if (running) {
       presentation_.StartSlideShow();
     }
     program_.calls.clear();
+    actions_.calls.clear();
     run("<<EVENT|CLOSE|>>");
-    EXPECT_TRUE(flags_.SuppressWindowNotify);
-    EXPECT_FALSE(flags_.SessionActive);
+    EXPECT_FALSE(link_.sessionActive);
     EXPECT_FALSE(presentation_.Model.ShowRunning);
     EXPECT_EQ(program_.calls.contains(u"quitApplication"), running)
         << program_.calls.join(u' ').toStdString();
-    EXPECT_EQ(actions_.calls.last(), u"ForegroundWindow()");
+    EXPECT_EQ(actions_.calls, texts({"ForegroundWindow()", "SuppressNextReport()"}));
     presentation_.ResetPresentationModel();
   }
 }
@@ -470,18 +439,18 @@ TEST_F(DispatcherTest, ActivateClosesTheDocumentBeforeOpeningTheNext) {
   run("<<ACTIVATE|Talks|a.odp>>");
   EXPECT_EQ(actions_.calls, texts({"OpenDocument(Talks,a.odp)", "ForceCursorVisible(true)"}));
   EXPECT_EQ(programCallsAtOpen, QStringList());
-  EXPECT_EQ(general_.ActiveFolder, u"Talks");
-  EXPECT_EQ(general_.ActiveFile, u"a.odp");
+  EXPECT_EQ(general_.Active.ActiveFolder, u"Talks");
+  EXPECT_EQ(general_.Active.ActiveFile, u"a.odp");
 
   run("<<ACTIVATE|Talks|b.odp>>");
   EXPECT_TRUE(programCallsAtOpen.contains(u"closePresentation"))
       << programCallsAtOpen.join(u' ').toStdString();
-  EXPECT_EQ(general_.ActiveFile, u"b.odp");
+  EXPECT_EQ(general_.Active.ActiveFile, u"b.odp");
 
   // A folder without a file is not a document to close.
   run("<<ACTIVATE|Music>>");
-  EXPECT_EQ(general_.ActiveFolder, u"");
-  EXPECT_EQ(general_.ActiveFile, u"Music");
+  EXPECT_EQ(general_.Active.ActiveFolder, u"");
+  EXPECT_EQ(general_.Active.ActiveFile, u"Music");
   ASSERT_EQ(presentation_.LoadPresentation(QStringLiteral("/talks/a.odp"), false, false), u"");
   program_.calls.clear();
   programCallsAtOpen = texts({"unset"});
@@ -501,11 +470,11 @@ TEST_F(DispatcherTest, UnloadInAnyCaseClosesAndForgetsThePresentation) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.frame);
-    flags_.SuppressWindowNotify = false;
+    actions_.calls.clear();
     ASSERT_EQ(presentation_.LoadPresentation(QStringLiteral("/talks/a.odp"), false, false), u"");
     presentation_.Model.TotalTime = 90;
     run(c.frame);
-    EXPECT_EQ(flags_.SuppressWindowNotify, c.unloads);
+    EXPECT_EQ(actions_.calls.contains(u"SuppressNextReport()"), c.unloads);
     EXPECT_EQ(presentation_.Model.PowerPointApp.has_value(), !c.unloads);
     EXPECT_EQ(presentation_.Model.PresentationPath, text(c.unloads ? "" : "/talks/a.odp"));
     EXPECT_EQ(presentation_.Model.TotalTime, c.unloads ? -1 : 90);
@@ -533,7 +502,7 @@ TEST_F(DispatcherTest, SendToDeviceWritesLogsAndAlwaysPauses) {
     SCOPED_TRACE(c.name);
     device_->written.clear();
     view_.log = QStringLiteral("earlier\r\n");
-    flags_.DebugMode = c.debug;
+    debugLog_.DebugMode = c.debug;
     comm_.PortNumber = c.open ? kPort : qint16{4};
     const int readingsBefore = clock_.readings;
     const quint32 before = clock_.now;
@@ -553,7 +522,7 @@ TEST_F(DispatcherTest, RepliesFrameTheirFieldsAsTheyStand) {
 }
 
 TEST_F(DispatcherTest, ResendRepeatsTheLastFrameThatWentOut) {
-  flags_.DebugMode = true;
+  debugLog_.DebugMode = true;
   // Nothing sent yet: nothing to repeat, but the line and the pause are still there.
   run("<<ERROR|RESEND|>>");
   EXPECT_EQ(device_->written, QByteArray());

@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "agent/LibCommands.h"
-#include "agent/LibNotify.h"
 #include "agent/LibSerial.h"
 #include "platform/DesktopShell.h"
 #include "tests/support/DispatcherRig.h"
@@ -33,7 +32,6 @@ class LibCommandsTest : public testing::Test, protected DispatcherRig {
     device_ = devices_.add(QStringLiteral("COM3"));
     ASSERT_EQ(comm_.CommOpen(kPort, QStringLiteral("COM3"), LibSerial::kLineSettings), 0);
     comm_.PortNumber = kPort;
-    flags_.PortOpen = true;
     // Each pause ends at its first reading after the start.
     clock_.step = 1000;
     ASSERT_TRUE(base_.isValid());
@@ -75,9 +73,8 @@ class LibCommandsTest : public testing::Test, protected DispatcherRig {
   QTemporaryDir base_;
   QString root_;
   FakeWindowSystem windows_;
-  FakeDesktopShell shell_;
-  LibNotify notify_{windows_, general_, flags_, clock_};
-  LibCommands commands_{windows_, shell_, general_, settings_, notify_, clock_};
+  LibCommands commands_{
+      CommandsServices{windows_, shell_, general_, settings_, browser_, clock_, pump_}};
 };
 
 TEST_F(LibCommandsTest, DirListSendsTheFilesOfTheFolderMarkedByTheOpenWindows) {
@@ -133,7 +130,9 @@ TEST_F(LibCommandsTest, DirListSendsTheFilesOfTheFolderMarkedByTheOpenWindows) {
       {"..", {}, "<<DIRLIST|..|>>"},
       {"..\\", {}, "<<DIRLIST|..\\|>>"},
       {"Mixed\\..\\..", {}, "<<DIRLIST|Mixed\\..\\..|>>"},
+      // A leading separator stays below the root: the real /etc is never listed.
       {"/etc", {}, "<<DIRLIST|/etc|>>"},
+      {"\\Presentations", texts({"Viewer - a.ppt"}), "<<DIRLIST|\\Presentations|Aa.ppt:Ib.doc>>"},
       {"\\tmp", {}, "<<DIRLIST|\\tmp|>>"},
       {"not a folder.txt", {}, "<<DIRLIST|not a folder.txt|>>"},
       {"top.txt", {}, "<<DIRLIST|top.txt|>>"},
@@ -215,7 +214,8 @@ TEST_F(LibCommandsTest, WindowChangesReachTheirWindowAndAFailureIsIgnored) {
   commands_.MinimizeWindow(7);
   commands_.MaximizeWindow(8);
   commands_.MoveWindowToTop(9);
-  EXPECT_EQ(windows_.calls, texts({"minimize(7)", "maximize(8)", "raise(9)"}));
+  commands_.ActivateWindow(10);
+  EXPECT_EQ(windows_.calls, texts({"minimize(7)", "maximize(8)", "raise(9)", "activate(10)"}));
 }
 
 // Program starts, with executable files and a PATH of their own.
@@ -227,6 +227,8 @@ class LaunchProgramTest : public LibCommandsTest {
     make(QStringLiteral("bin/tool"), true);
     make(QStringLiteral("bin/My App/run"), true);
     make(QStringLiteral("bin/plain.txt"));
+    make(QStringLiteral("docs/talk.pdf"));
+    make(QStringLiteral("apps/viewer.desktop"), true);
     make(QStringLiteral("path/ontool"), true);
     make(QStringLiteral("path/plain"));
     qputenv("PATH", (base_.path() + QStringLiteral("/path")).toLocal8Bit());
@@ -241,90 +243,160 @@ class LaunchProgramTest : public LibCommandsTest {
   QByteArray savedPath_;
 };
 
-TEST_F(LaunchProgramTest, TheCommandIsSplitIntoProgramAndArguments) {
+// A program starts with its parameters; anything else opens with the desktop's application for it
+// (the command's program part, as the shell's open took it), never started as a program.
+TEST_F(LaunchProgramTest, ProgramsStartAndEverythingElseOpens) {
   using Style = DesktopShell::WindowStyle;
   struct Case {
     const char* command;
     qint32 windowStyle;
-    const char* program;
+    bool starts;
+    const char* program;  // started, or opened
     QStringList arguments;
     Style style;
   };
   const std::vector<Case> cases = {
-      {"C:\\Tools\\viewer.exe -f talk.ppt", 3, "C:\\Tools\\viewer.exe", texts({"-f", "talk.ppt"}),
+      {"$B/bin/tool -f talk.ppt", 3, true, "$B/bin/tool", texts({"-f", "talk.ppt"}),
        Style::Maximized},
+      {"$B/bin/tool", 3, true, "$B/bin/tool", {}, Style::Maximized},
+      {"$B/bin/My App/run --open \"a b.odp\" \"\"", 1, true, "$B/bin/My App/run",
+       texts({"--open", "a b.odp", ""}), Style::Normal},
+      {"ontool  a   b", 3, true, "ontool", texts({"a", "b"}), Style::Maximized},
+      // Only the two codes the dispatcher passes have a meaning.
+      {"ontool", 2, true, "ontool", {}, Style::Normal},
+      {"ontool", 0, true, "ontool", {}, Style::Normal},
+      // Documents, folders, addresses and desktop entries (even one with the execute bit).
+      {"$B/docs/talk.pdf", 1, false, "$B/docs/talk.pdf", {}, Style::Normal},
+      {"$B/docs", 3, false, "$B/docs", {}, Style::Normal},
+      {"https://example.invalid/a b", 3, false, "https://example.invalid/a b", {}, Style::Normal},
+      {"$B/apps/viewer.desktop", 1, false, "$B/apps/viewer.desktop", {}, Style::Normal},
+      {"viewer.desktop", 1, false, "viewer.desktop", {}, Style::Normal},
+      {"$B/bin/plain.txt x", 1, false, "$B/bin/plain.txt x", {}, Style::Normal},
+      {"$B/bin x", 1, false, "$B/bin x", {}, Style::Normal},
+      {"plain a", 3, false, "plain a", {}, Style::Normal},
+      {"My Program With Spaces", 1, false, "My Program With Spaces", {}, Style::Normal},
+      // ".EXE" splits as before: what stands up to it is opened, its parameters dropped.
+      {"C:\\Tools\\viewer.exe -f talk.ppt", 3, false, "C:\\Tools\\viewer.exe", {}, Style::Normal},
       {"C:\\Program Files\\App\\app.EXE",
        3,
+       false,
        "C:\\Program Files\\App\\app.EXE",
        {},
-       Style::Maximized},
-      {"C:\\a.exe/x", 1, "C:\\a.exe/x", {}, Style::Normal},
-      // A space anywhere after ".EXE" splits the command right after it.
-      {"C:\\a.exe/x y", 1, "C:\\a.exe", texts({"/x", "y"}), Style::Normal},
-      {"C:\\a.exe   ", 1, "C:\\a.exe", {}, Style::Normal},
-      {"C:\\App.Exe \"my talk.ppt\"  -x", 1, "C:\\App.Exe", texts({"my talk.ppt", "-x"}),
        Style::Normal},
-      {"My Program With Spaces", 1, "My Program With Spaces", {}, Style::Normal},
-      {"$B/bin/tool -f talk.ppt", 3, "$B/bin/tool", texts({"-f", "talk.ppt"}), Style::Maximized},
-      {"$B/bin/tool", 3, "$B/bin/tool", {}, Style::Maximized},
-      {"$B/bin/My App/run --open \"a b.odp\" \"\"", 1, "$B/bin/My App/run",
-       texts({"--open", "a b.odp", ""}), Style::Normal},
-      {"$B/bin/plain.txt x", 1, "$B/bin/plain.txt x", {}, Style::Normal},
-      {"$B/bin x", 1, "$B/bin x", {}, Style::Normal},
-      {"ontool  a   b", 3, "ontool", texts({"a", "b"}), Style::Maximized},
-      {"plain a", 3, "plain a", {}, Style::Maximized},
-      {" ontool", 3, " ontool", {}, Style::Maximized},
-      // Only the two codes the dispatcher passes have a meaning.
-      {"ontool", 2, "ontool", {}, Style::Normal},
-      {"ontool", 0, "ontool", {}, Style::Normal},
+      {"C:\\a.exe/x", 1, false, "C:\\a.exe/x", {}, Style::Normal},
+      {"C:\\a.exe/x y", 1, false, "C:\\a.exe", {}, Style::Normal},
+      {"C:\\a.exe   ", 1, false, "C:\\a.exe", {}, Style::Normal},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.command);
     shell_.starts.clear();
+    shell_.opened.clear();
     commands_.LaunchProgram(expand(c.command), c.windowStyle);
-    ASSERT_EQ(shell_.starts.size(), 1);
-    EXPECT_EQ(shell_.starts[0].program, expand(c.program));
-    EXPECT_EQ(shell_.starts[0].arguments, c.arguments);
-    EXPECT_EQ(shell_.starts[0].style, c.style);
+    if (c.starts) {
+      ASSERT_EQ(shell_.starts.size(), 1);
+      EXPECT_TRUE(shell_.opened.isEmpty());
+      EXPECT_EQ(shell_.starts[0].program, expand(c.program));
+      EXPECT_EQ(shell_.starts[0].arguments, c.arguments);
+      EXPECT_EQ(shell_.starts[0].style, c.style);
+    } else {
+      EXPECT_TRUE(shell_.starts.isEmpty());
+      EXPECT_EQ(shell_.opened, QStringList{expand(c.program)});
+    }
   }
 }
 
+// The browser's whole command line, as its desktop entry has it: snap and Flatpak browsers are
+// started through "env" and "flatpak run".
 TEST_F(LaunchProgramTest, TheBrowserNamesStartTheDesktopsBrowser) {
   struct Case {
     const char* command;
-    const char* browser;
-    const char* program;
+    const char* browserCommand;
+    const char* program;  // "" for nothing started
     QStringList arguments;
   };
   const std::vector<Case> cases = {
-      {"iexplore", "/usr/bin/chromium", "/usr/bin/chromium", {}},
-      {"FireFox", "/usr/bin/chromium", "/usr/bin/chromium", {}},
-      {"firefox", "", "firefox", {}},
-      {"IEXPLORE", "", "IEXPLORE", {}},
-      // Only the name on its own stands for the browser.
-      {"firefox http://x", "/usr/bin/chromium", "firefox http://x", {}},
+      {"iexplore", "chromium %U", "chromium", {}},
+      {"FireFox",
+       "env BAMF_DESKTOP_FILE_HINT=/var/lib/snapd/desktop/applications/firefox_firefox.desktop "
+       "/snap/bin/firefox %u",
+       "env",
+       texts({"BAMF_DESKTOP_FILE_HINT=/var/lib/snapd/desktop/applications/firefox_firefox.desktop",
+              "/snap/bin/firefox"})},
+      {"firefox",
+       "/usr/bin/flatpak run --branch=stable --arch=x86_64 --command=firefox --file-forwarding "
+       "org.mozilla.firefox @@u %u @@",
+       "/usr/bin/flatpak",
+       texts({"run", "--branch=stable", "--arch=x86_64", "--command=firefox", "--file-forwarding",
+              "org.mozilla.firefox", "@@u", "@@"})},
+      {"iexplore", "\"/opt/My Browser/browse\" --new-window %u", "/opt/My Browser/browse",
+       texts({"--new-window"})},
+      {"IEXPLORE", "", "", {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.command);
     shell_.starts.clear();
-    shell_.browser = text(c.browser);
-    commands_.LaunchProgram(text(c.command), LibCommands::kShowMaximized);
+    shell_.opened.clear();
+    shell_.browserCommand = text(c.browserCommand);
+    DefaultBrowser browser{shell_};
+    LibCommands commands{
+        CommandsServices{windows_, shell_, general_, settings_, browser, clock_, pump_}};
+    commands.LaunchProgram(text(c.command), LibCommands::kShowMaximized);
+    EXPECT_TRUE(shell_.opened.isEmpty());
+    if (*c.program == '\0') {
+      EXPECT_TRUE(shell_.starts.isEmpty());
+      continue;
+    }
     ASSERT_EQ(shell_.starts.size(), 1);
     EXPECT_EQ(shell_.starts[0].program, text(c.program));
     EXPECT_EQ(shell_.starts[0].arguments, c.arguments);
+    EXPECT_EQ(shell_.starts[0].style, DesktopShell::WindowStyle::Maximized);
+  }
+}
+
+// One look at the desktop serves the whole agent: the type the handheld is told and every start.
+TEST_F(LaunchProgramTest, TheDefaultBrowserIsLookedUpOnce) {
+  struct Case {
+    const char* browserCommand;
+    const char* type;
+  };
+  const Case cases[] = {
+      {"env BAMF_DESKTOP_FILE_HINT=x /snap/bin/firefox %u", "FIREFOX"},
+      {"/usr/lib/firefox-esr/firefox-esr %u", "FIREFOX"},
+      {"chromium %U", "INTERNET_EXPLORER"},
+      {"", "INTERNET_EXPLORER"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.browserCommand);
+    shell_.browserCommand = text(c.browserCommand);
+    shell_.browserLookups = 0;
+    DefaultBrowser browser{shell_};
+    LibCommands commands{
+        CommandsServices{windows_, shell_, general_, settings_, browser, clock_, pump_}};
+    EXPECT_EQ(browser.DetectDefaultBrowser(), text(c.type));
+    commands.LaunchProgram(QStringLiteral("firefox"), LibCommands::kShowMaximized);
+    commands.LaunchProgram(QStringLiteral("iexplore"), LibCommands::kShowMaximized);
+    EXPECT_EQ(shell_.browserLookups, 1);
   }
 }
 
 TEST_F(LaunchProgramTest, AProgramThatDoesNotStartStillGetsItsPause) {
   shell_.failStart = true;
+  shell_.failOpen = true;
   commands_.LaunchProgram(QStringLiteral("ontool"), LibCommands::kShowNormal);
   EXPECT_EQ(shell_.starts.size(), 1);
   EXPECT_GT(clock_.now, quint32{LibCommands::kLaunchPauseMs});
 
+  clock_.now = 0;
+  commands_.LaunchProgram(QStringLiteral("nothing here"), LibCommands::kShowNormal);
+  EXPECT_EQ(shell_.opened, QStringList{QStringLiteral("nothing here")});
+  EXPECT_GT(clock_.now, quint32{LibCommands::kLaunchPauseMs});
+
   shell_.starts.clear();
   clock_.now = 0;
+  shell_.opened.clear();
   commands_.LaunchProgram(QString(), LibCommands::kShowNormal);
   EXPECT_TRUE(shell_.starts.isEmpty());
+  EXPECT_TRUE(shell_.opened.isEmpty());
   EXPECT_GT(clock_.now, quint32{LibCommands::kLaunchPauseMs});
 }
 

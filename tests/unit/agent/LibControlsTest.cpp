@@ -13,6 +13,7 @@
 #include "platform/VirtualKeys.h"
 #include "tests/support/FakeInputSynthesis.h"
 #include "tests/support/FakeTickClock.h"
+#include "tests/support/FakeWindowSystem.h"
 #include "tests/support/TestPrinting.h"
 #include "tests/support/Utf8Text.h"
 
@@ -31,8 +32,9 @@ class LibControlsTest : public testing::Test {
 
   FakeInputSynthesis input_;
   FakeTickClock clock_;
+  FakeWindowSystem windows_;
   LibNewSendKey sendKey_{input_};
-  LibControls controls_{input_, input_, sendKey_, clock_};
+  LibControls controls_{input_, input_, sendKey_, windows_, clock_};
 };
 
 TEST_F(LibControlsTest, EachPrimitiveSendsExactlyItsEvents) {
@@ -51,14 +53,14 @@ TEST_F(LibControlsTest, EachPrimitiveSendsExactlyItsEvents) {
       {"MoveCursorTo", [](LibControls& c) { c.MoveCursorTo(10, 20); }, texts({"move(10,20)"})},
       {"PressWindowsKey", [](LibControls& c) { c.PressWindowsKey(); },
        texts({"key(91,down)", "key(91,up)"})},
-      // The logo key is down while M goes down and up: the desktop's show-desktop chord.
-      {"ShowDesktop", [](LibControls& c) { c.ShowDesktop(); },
-       texts({"key(91,down)", "key(77,down)", "key(77,up)", "key(91,up)"})},
+      // The window manager takes the request: no key at all.
+      {"ShowDesktop", [](LibControls& c) { c.ShowDesktop(); }, {}},
+      // A press or a release alone is one whole keystroke: a key left down would repeat.
       {"SendVirtualKey press", [](LibControls& c) { c.SendVirtualKey(VirtualKey::kLeft, true); },
-       texts({"key(37,down)"})},
-      // A release alone: the handheld sends the press and the release as separate commands.
-      {"SendVirtualKey release", [](LibControls& c) { c.SendVirtualKey(VirtualKey::kLeft, false); },
-       texts({"key(37,up)"})},
+       texts({"key(37,down)", "key(37,up)"})},
+      {"SendVirtualKey release",
+       [](LibControls& c) { c.SendVirtualKey(VirtualKey::kEscape, false); },
+       texts({"key(27,down)", "key(27,up)"})},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -66,6 +68,15 @@ TEST_F(LibControlsTest, EachPrimitiveSendsExactlyItsEvents) {
     c.action(controls_);
     EXPECT_EQ(input_.calls, c.calls);
   }
+}
+
+// A window manager that offers no show-desktop request gets the logo key held while M goes down
+// and up: the chord some desktops bind to it.
+TEST_F(LibControlsTest, ShowDesktopFallsBackToTheChord) {
+  windows_.failing = {FakeWindowSystem::Step::ShowDesktop};
+  controls_.ShowDesktop();
+  EXPECT_EQ(windows_.calls, texts({"showDesktop()"}));
+  EXPECT_EQ(input_.calls, texts({"key(91,down)", "key(77,down)", "key(77,up)", "key(91,up)"}));
 }
 
 TEST_F(LibControlsTest, LastLeftUpTickFollowsOnlyTheLeftRelease) {
@@ -97,6 +108,7 @@ TEST_F(LibControlsTest, LastLeftUpTickFollowsOnlyTheLeftRelease) {
 }
 
 TEST_F(LibControlsTest, KeyChordsLeaveNothingHeldWhenAPressFails) {
+  windows_.failing = {FakeWindowSystem::Step::ShowDesktop};
   const char* failingPress[] = {nullptr, "key(91,down)", "key(77,down)"};
   for (const char* failing : failingPress) {
     SCOPED_TRACE(failing ? failing : "none");

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QMetaObject>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -64,8 +62,8 @@ class LibNotifyTest : public testing::Test, protected DispatcherRig {
     device_ = devices_.add(QStringLiteral("COM3"));
     ASSERT_EQ(comm_.CommOpen(kPort, QStringLiteral("COM3"), LibSerial::kLineSettings), 0);
     comm_.PortNumber = kPort;
-    flags_.PortOpen = true;
-    flags_.SessionActive = true;
+    link_.portOpen = true;
+    link_.sessionActive = true;
     // Each pause ends at its first reading after the start.
     clock_.step = 1000;
     windows_.foreground = kForeground;
@@ -82,13 +80,20 @@ class LibNotifyTest : public testing::Test, protected DispatcherRig {
     return frames;
   }
 
-  // Runs `action` at the first point where pending events run.
-  static void atNextEvents(std::function<void()> action) {
-    QMetaObject::invokeMethod(qApp, std::move(action), Qt::QueuedConnection);
+  // Runs `action` once, at the first point where pending events run.
+  void atNextEvents(std::function<void()> action) {
+    auto pending = std::make_shared<std::function<void()>>(std::move(action));
+    pump_.onPump = [pending] {
+      if (*pending) {
+        const std::function<void()> run = std::move(*pending);
+        *pending = nullptr;
+        run();
+      }
+    };
   }
 
   FakeWindowSystem windows_;
-  LibNotify notify_{windows_, general_, flags_, clock_};
+  LibNotify notify_{windows_, general_, link_, clock_, pump_};
 };
 
 TEST_F(LibNotifyTest, ReportsFollowTheTitleTheFlagsAndTheLink) {
@@ -135,14 +140,14 @@ TEST_F(LibNotifyTest, ReportsFollowTheTitleTheFlagsAndTheLink) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    flags_.LastWindowTitle = text(c.lastTitle);
-    flags_.SuppressWindowNotify = c.suppress;
-    flags_.PortOpen = c.portOpen;
+    notify_.LastWindowTitle = text(c.lastTitle);
+    notify_.SuppressWindowNotify = c.suppress;
+    link_.portOpen = c.portOpen;
     setForegroundTitle(c.title);
     notify_.NotifyForegroundChange(c.force);
     EXPECT_EQ(takeWritten(), text(c.frame));
-    EXPECT_EQ(flags_.LastWindowTitle, text(c.lastAfter));
-    EXPECT_EQ(flags_.SuppressWindowNotify, c.suppressAfter);
+    EXPECT_EQ(notify_.LastWindowTitle, text(c.lastAfter));
+    EXPECT_EQ(notify_.SuppressWindowNotify, c.suppressAfter);
   }
 }
 
@@ -153,7 +158,7 @@ TEST_F(LibNotifyTest, ALongTitleIsSentWithItsFirstHundredCharacters) {
   EXPECT_EQ(takeWritten(),
             QStringLiteral("<<CHANGEUI|OTHER[") + QString(100, u'a') + QStringLiteral("]|>>"));
   // The reference is the whole title, so the same title is not reported again.
-  EXPECT_EQ(flags_.LastWindowTitle, title);
+  EXPECT_EQ(notify_.LastWindowTitle, title);
   notify_.NotifyForegroundChange(false);
   EXPECT_EQ(takeWritten(), QString());
 }
@@ -174,7 +179,7 @@ TEST_F(LibNotifyTest, AForcedReportWaitsBeforeItIsSent) {
 TEST_F(LibNotifyTest, ATimerTickDuringTheForcedWaitDoesNotReportTheTitleTwice) {
   clock_.step = 100;  // the waits go round, letting events run
   setForegroundTitle(text("Mozilla Firefox"));
-  flags_.LastWindowTitle = text("Desktop");
+  notify_.LastWindowTitle = text("Desktop");
   int ticks = 0;
   // Once the title is read, the next events to run are those of the wait before sending.
   bool posted = false;
@@ -189,19 +194,18 @@ TEST_F(LibNotifyTest, ATimerTickDuringTheForcedWaitDoesNotReportTheTitleTwice) {
     });
   };
   notify_.NotifyForegroundChange(true);
-  QCoreApplication::processEvents();
   EXPECT_EQ(ticks, 1);
   EXPECT_EQ(takeWritten(), text("<<CHANGEUI|BROWSER[Mozilla Firefox]|>>"));
 }
 
 TEST_F(LibNotifyTest, TheTimerReportsOnlyWhileASessionIsActive) {
-  flags_.SessionActive = false;
+  link_.sessionActive = false;
   setForegroundTitle(text("Mozilla Firefox"));
   notify_.ForegroundTimer_Tick();
   EXPECT_EQ(takeWritten(), QString());
-  EXPECT_EQ(flags_.LastWindowTitle, QString());
+  EXPECT_EQ(notify_.LastWindowTitle, QString());
 
-  flags_.SessionActive = true;
+  link_.sessionActive = true;
   notify_.ForegroundTimer_Tick();
   EXPECT_EQ(takeWritten(), text("<<CHANGEUI|BROWSER[Mozilla Firefox]|>>"));
 }
@@ -211,7 +215,7 @@ TEST_F(LibNotifyTest, TheAgentsOwnShowWindowIsNotReportedButTheNextChangeIs) {
   notify_.ForegroundTimer_Tick();
   EXPECT_EQ(takeWritten(), text("<<CHANGEUI|POWERPOINT[talk.odp - LibreOffice Impress]|>>"));
 
-  flags_.SuppressWindowNotify = true;  // the show is being started
+  notify_.SuppressWindowNotify = true;  // the show is being started
   setForegroundTitle(text("Presenting: talk"));
   notify_.ForegroundTimer_Tick();
   notify_.ForegroundTimer_Tick();

@@ -6,12 +6,12 @@
 #include <utility>
 #include <vector>
 
-#include "agent/AgentFlags.h"
 #include "agent/LibSerial.h"
 #include "agent/LibSettings.h"
 #include "agent/modCOMM.h"
 #include "platform/ProfileFiles.h"
 #include "tests/support/FakeAgentView.h"
+#include "tests/support/FakeEventPump.h"
 #include "tests/support/FakeMessageBoxes.h"
 #include "tests/support/FakeSerialDevices.h"
 #include "tests/support/FakeSerialPortMap.h"
@@ -60,14 +60,14 @@ QString busyText(int port) {
 class LibSerialTest : public testing::Test {
  protected:
   FakeSerialDevices devices_;
-  modCOMM comm_{devices_, [] {}, [] {}};
+  FakeEventPump pump_;
+  modCOMM comm_{devices_, pump_, [] {}};
   FakeSerialPortMap map_;
   MemoryProfiles profiles_;
   LibSettings settings_{profiles_, QStringLiteral("/opt/corvane")};
-  AgentFlags flags_;
   FakeAgentView view_;
   FakeMessageBoxes boxes_;
-  LibSerial serial_{comm_, map_, settings_, flags_, view_, boxes_};
+  LibSerial serial_{comm_, map_, settings_, view_, boxes_};
 };
 
 TEST_F(LibSerialTest, EnumerationReadsNumberAndBluetoothFromEachEntry) {
@@ -174,14 +174,14 @@ TEST_F(LibSerialTest, PortListPreselectsTheSavedPortElseTheLastBluetoothOne) {
     if (c.saved) {
       profiles_.values[QStringLiteral("Communications/Port")] = *c.saved;
     }
-    flags_.AutoStartPort = !c.autoStart;  // the list decides it either way
+    serial_.AutoStartPort = !c.autoStart;  // the list decides it either way
     view_.port = QStringLiteral("stale");
 
     serial_.FillPortList();
     EXPECT_EQ(view_.portItems, serial_.PortNumbers);
     EXPECT_EQ(view_.portItems.size(), std::ssize(c.ports));
     EXPECT_EQ(view_.port, c.chosen);
-    EXPECT_EQ(flags_.AutoStartPort, c.autoStart);
+    EXPECT_EQ(serial_.AutoStartPort, c.autoStart);
   }
 }
 
@@ -210,19 +210,18 @@ TEST_F(LibSerialTest, StartOpensTheChosenPortAndSavesIt) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.listText);
     FakeSerialDevices devices;
-    modCOMM comm(
-        devices, [] {}, [] {});
+    FakeEventPump pump;
+    modCOMM comm(devices, pump, [] {});
     MemoryProfiles profiles;
     LibSettings settings(profiles, QStringLiteral("/opt/corvane"));
-    AgentFlags flags;
     FakeAgentView view;
     FakeMessageBoxes boxes;
-    LibSerial serial(comm, map_, settings, flags, view, boxes);
+    LibSerial serial(comm, map_, settings, view, boxes);
     const auto device = devices.add(QString::fromLatin1(c.device));
     view.port = QString::fromLatin1(c.listText);
 
     serial.StartSerialLink();
-    EXPECT_TRUE(flags.PortOpen);
+    EXPECT_TRUE(serial.PortOpen);
     EXPECT_TRUE(comm.isOpen(comm.PortNumber));
     EXPECT_EQ(device->applied.baud, 57600u);
     EXPECT_EQ(device->lineChanges, QStringList({"rts on", "dtr on"}));
@@ -255,17 +254,16 @@ TEST_F(LibSerialTest, FailedStartShowsTheBusyPortBoxAndSavesNothing) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     FakeSerialDevices devices;
-    modCOMM comm(
-        devices, [] {}, [] {});
+    FakeEventPump pump;
+    modCOMM comm(devices, pump, [] {});
     MemoryProfiles profiles;
     profiles.values[QStringLiteral("Communications/Port")] = QStringLiteral("5");
     LibSettings settings(profiles, QStringLiteral("/opt/corvane"));
-    AgentFlags flags;
-    flags.AutoStartPort = true;
     FakeAgentView view;
     view.scanEnabled = false;  // left as it was
     FakeMessageBoxes boxes;
-    LibSerial serial(comm, map_, settings, flags, view, boxes);
+    LibSerial serial(comm, map_, settings, view, boxes);
+    serial.AutoStartPort = true;
     std::shared_ptr<FakeSerialDevices::Device> device;
     if (c.present) {
       device = devices.add(QStringLiteral("COM3"));
@@ -277,8 +275,8 @@ TEST_F(LibSerialTest, FailedStartShowsTheBusyPortBoxAndSavesNothing) {
     view.port = QString::fromLatin1(c.listText);
 
     serial.StartSerialLink();
-    EXPECT_FALSE(flags.PortOpen);
-    EXPECT_FALSE(flags.AutoStartPort);
+    EXPECT_FALSE(serial.PortOpen);
+    EXPECT_FALSE(serial.AutoStartPort);
     EXPECT_EQ(view.status, QStringLiteral("The communication port is closed."));
     EXPECT_EQ(view.picture, Picture::Stopped);
     EXPECT_FALSE(view.scanEnabled);
@@ -315,11 +313,11 @@ TEST_F(LibSerialTest, StartClosesThePortBeforeOpeningIt) {
   const auto device = devices_.add(QStringLiteral("COM3"));
   view_.port = QStringLiteral("3");
   serial_.StartSerialLink();
-  ASSERT_TRUE(flags_.PortOpen);
+  ASSERT_TRUE(serial_.PortOpen);
   devices_.calls.clear();
 
   serial_.StartSerialLink();
-  EXPECT_TRUE(flags_.PortOpen);
+  EXPECT_TRUE(serial_.PortOpen);
   ASSERT_GE(devices_.calls.size(), 2);
   EXPECT_EQ(devices_.calls[0], QStringLiteral("COM3:close"));
   EXPECT_EQ(devices_.calls[1], QStringLiteral("COM3:open"));
@@ -332,11 +330,11 @@ TEST_F(LibSerialTest, RetryAfterAFailedStartOpensAnew) {
   device->failing = {Step::ApplyLineSettings};
   view_.port = QStringLiteral("3");
   serial_.StartSerialLink();
-  ASSERT_FALSE(flags_.PortOpen);
+  ASSERT_FALSE(serial_.PortOpen);
 
   device->failing.clear();
   serial_.StartSerialLink();
-  EXPECT_TRUE(flags_.PortOpen);
+  EXPECT_TRUE(serial_.PortOpen);
   EXPECT_EQ(view_.picture, Picture::Running);
   EXPECT_EQ(boxes_.shown.size(), 1u) << "only the failed start told the user";
 }
@@ -345,13 +343,13 @@ TEST_F(LibSerialTest, StopClosesThePortAndEndsTheSession) {
   const auto device = devices_.add(QStringLiteral("COM3"));
   view_.port = QStringLiteral("3");
   serial_.StartSerialLink();
-  ASSERT_TRUE(flags_.PortOpen);
-  flags_.SessionActive = true;
+  ASSERT_TRUE(serial_.PortOpen);
+  serial_.SessionActive = true;
   comm_.RxBuffer = QStringLiteral("<<A|1|");
 
   serial_.StopSerialLink();
-  EXPECT_FALSE(flags_.PortOpen);
-  EXPECT_FALSE(flags_.SessionActive);
+  EXPECT_FALSE(serial_.PortOpen);
+  EXPECT_FALSE(serial_.SessionActive);
   EXPECT_TRUE(view_.scanEnabled);
   EXPECT_EQ(view_.picture, Picture::Stopped);
   EXPECT_EQ(view_.status, QStringLiteral("The communication port is closed."));
@@ -361,12 +359,12 @@ TEST_F(LibSerialTest, StopClosesThePortAndEndsTheSession) {
 
   // A close that fails still stops the link.
   serial_.StartSerialLink();
-  ASSERT_TRUE(flags_.PortOpen);
+  ASSERT_TRUE(serial_.PortOpen);
   device->failing = {Step::Close};
-  flags_.SessionActive = true;
+  serial_.SessionActive = true;
   serial_.StopSerialLink();
-  EXPECT_FALSE(flags_.PortOpen);
-  EXPECT_FALSE(flags_.SessionActive);
+  EXPECT_FALSE(serial_.PortOpen);
+  EXPECT_FALSE(serial_.SessionActive);
 }
 
 }  // namespace

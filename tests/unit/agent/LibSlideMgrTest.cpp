@@ -13,12 +13,14 @@
 #include <optional>
 #include <vector>
 
+#include "agent/LibNotify.h"
 #include "agent/LibSerial.h"
 #include "agent/LibSlideMgr.h"
 #include "platform/DesktopShell.h"
 #include "shared/NotesReader.h"
 #include "tests/support/DispatcherRig.h"
 #include "tests/support/FakeDocumentWindows.h"
+#include "tests/support/FakeWindowSystem.h"
 #include "tests/support/ScriptedPresentationProgram.h"
 #include "tests/support/TestPrinting.h"
 #include "tests/support/Utf8Text.h"
@@ -43,7 +45,7 @@ class WatchingDesktopShell final : public DesktopShell {
     return succeed;
   }
   bool startProgram(const QString&, const QStringList&, WindowStyle) override { return false; }
-  QString defaultBrowserProgram() override { return {}; }
+  QString defaultBrowserCommand() override { return {}; }
 };
 
 struct NotesSlide {
@@ -96,8 +98,9 @@ class LibSlideMgrTest : public testing::Test, protected DispatcherRig {
     settings_.RootDirPath = root();
     // Each pause ends at its first reading after the start.
     clock_.step = 1000;
-    // The dispatcher reaches the manager, which itself needs the dispatcher for its replies.
-    slideTarget_.target = &slides_;
+    // The dispatcher routes the slide-show commands to the manager, which replies through it.
+    general_.ConnectTargets(CommandTargets{actions_, actions_, notify_, slides_, actions_, actions_,
+                                           actions_, presentation_});
     program_.slides = {
         {text("One"), text("n1")}, {text("Two"), text("n2")}, {text("Three"), text("n3")}};
   }
@@ -127,8 +130,10 @@ class LibSlideMgrTest : public testing::Test, protected DispatcherRig {
   QTemporaryDir programDir_;
   FakeDocumentWindows windows_;
   WatchingDesktopShell shell_;
-  LibSlideMgr slides_{SlideMgrServices{general_, presentation_, settings_, flags_, parser_,
-                                       actions_, windows_, shell_, clock_},
+  FakeWindowSystem desktop_;
+  LibNotify notify_{desktop_, general_, link_, clock_, pump_};
+  LibSlideMgr slides_{SlideMgrServices{general_, general_.Active, presentation_, settings_, notify_,
+                                       parser_, actions_, windows_, shell_, clock_, pump_},
                       programDir_.path()};
 };
 
@@ -152,7 +157,7 @@ TEST_F(LibSlideMgrTest, PresentationWithoutNotesSendsTheCountingEntryThenChangeU
   EXPECT_FALSE(model().NotesLoaded);
   EXPECT_TRUE(model().ShowRunning);
   EXPECT_EQ(model().CurrentSlide, 1);
-  EXPECT_TRUE(flags_.SuppressWindowNotify);
+  EXPECT_TRUE(notify_.SuppressWindowNotify);
   EXPECT_TRUE(shell_.opened.isEmpty());
 }
 
@@ -202,7 +207,7 @@ TEST_F(LibSlideMgrTest, PresentationWithNotesWaitsForTheShowWindowThenSendsTheNo
       program_.calls.contains(QStringLiteral("openPresentation(%1talks/talk.odp)").arg(root())));
   EXPECT_TRUE(model().NotesLoaded);
   EXPECT_EQ(model().TotalTime, 150);
-  EXPECT_TRUE(flags_.SuppressWindowNotify);
+  EXPECT_TRUE(notify_.SuppressWindowNotify);
 }
 
 TEST_F(LibSlideMgrTest, ShowWindowThatNeverComesEndsTheWaitByTheClock) {
@@ -263,7 +268,7 @@ TEST_F(LibSlideMgrTest, OtherDocumentWithNotesSendsItsFirstEntryBeforeTheDesktop
   EXPECT_EQ(shell_.opened, QStringList{root() + text("docs/guide.pdf")});
   EXPECT_FALSE(model().PowerPointApp.has_value());
   EXPECT_TRUE(model().NotesLoaded);
-  EXPECT_TRUE(flags_.SuppressWindowNotify);
+  EXPECT_TRUE(notify_.SuppressWindowNotify);
 
   // Shown without the presentation program, the slides are counted by the keys.
   clearWire();
@@ -284,7 +289,7 @@ TEST_F(LibSlideMgrTest, OtherDocumentWithoutNotesOnlyOpensIt) {
   EXPECT_EQ(model().CurrentSlide, 1);
 }
 
-TEST_F(LibSlideMgrTest, OpenWindowOfTheDocumentIsOnlyRaised) {
+TEST_F(LibSlideMgrTest, OpenWindowOfTheDocumentIsOnlyBroughtToTheFront) {
   writeNotes(text("talk.ppt"), workedExampleBytes());
   slides_.OpenDocument(text("talks"), text("talk.ppt"));
   ASSERT_TRUE(model().NotesLoaded);
@@ -295,7 +300,7 @@ TEST_F(LibSlideMgrTest, OpenWindowOfTheDocumentIsOnlyRaised) {
 
   EXPECT_FALSE(slides_.openDocument(text("talks"), text("talk.ppt")));
 
-  EXPECT_EQ(windows_.calls, texts({"findOpenWindow(talk.ppt)", "maximizeAndRaise(7)"}));
+  EXPECT_EQ(windows_.calls, texts({"findOpenWindow(talk.ppt)", "maximizeAndActivate(7)"}));
   EXPECT_EQ(written(), u"");
   EXPECT_TRUE(program_.calls.isEmpty()) << program_.calls.join(u' ').toStdString();
   EXPECT_TRUE(shell_.opened.isEmpty());
@@ -313,19 +318,10 @@ TEST_F(LibSlideMgrTest, ArgumentsLeadingOutsideTheRootOpenNothing) {
     const char* folder;
     const char* file;
   } cases[] = {
-      {"..", "x.ppt"},
-      {"talks\\..\\..", "x.ppt"},
-      {"talks/../..", "x.pdf"},
-      {"/etc", "passwd"},
-      {"\\etc", "x.pdf"},
-      {"\"/etc\"", "x.pdf"},
-      {"talks", "../x.ppt"},
-      {"talks", "..\\x.pdf"},
-      {"", ".."},
-      {"talks", "\"..\""},
-      {"talks", "."},
-      {"talks", ""},
-      {"talks", "sub/x.pdf"},
+      {"..", "x.ppt"},   {"talks\\..\\..", "x.ppt"}, {"talks/../..", "x.pdf"},
+      {"\\..", "x.pdf"}, {"talks", "../x.ppt"},      {"talks", "..\\x.pdf"},
+      {"", ".."},        {"talks", "\"..\""},        {"talks", "."},
+      {"talks", ""},     {"talks", "sub/x.pdf"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.folder << " | " << c.file);
@@ -341,6 +337,74 @@ TEST_F(LibSlideMgrTest, ArgumentsLeadingOutsideTheRootOpenNothing) {
   EXPECT_FALSE(slides_.openDocument(text("talks"), withNul));
   EXPECT_FALSE(slides_.openDocument(withNul, text("x.pdf")));
   EXPECT_TRUE(shell_.opened.isEmpty());
+}
+
+// A folder from a root ("\talks", "/talks") is the same folder below the root: the root folder
+// setting ends with its own separator.
+TEST_F(LibSlideMgrTest, AFolderWithALeadingSeparatorIsBelowTheRoot) {
+  for (const char* folder : {"\\talks", "/talks", "\"\\\\talks\"", ""}) {
+    SCOPED_TRACE(folder);
+    shell_.opened.clear();
+    EXPECT_TRUE(slides_.openDocument(text(folder), text("x.pdf")));
+    const QString below = *folder == '\0' ? QString() : text("talks");
+    EXPECT_EQ(shell_.opened, QStringList{root() + below + text("/x.pdf")});
+  }
+}
+
+// The handheld asks for something it may not open while a show runs: nothing changes, and the
+// next "START" opens the presentation it had before.
+TEST_F(LibSlideMgrTest, ARefusedActivateChangesNothing) {
+  run("<<ACTIVATE|talks|a.odp>>");
+  ASSERT_TRUE(model().ShowRunning);
+  const QString path = model().PresentationPath;
+  program_.calls.clear();
+  clearWire();
+
+  run("<<ACTIVATE|..|x.odp>>");
+  run("<<ACTIVATE|talks|../x.odp>>");
+  EXPECT_TRUE(program_.calls.isEmpty()) << program_.calls.join(u' ').toStdString();
+  EXPECT_EQ(written(), u"");
+  EXPECT_TRUE(model().ShowRunning);
+  EXPECT_EQ(model().PresentationPath, path);
+  EXPECT_EQ(general_.Active.ActiveFolder, u"talks");
+  EXPECT_EQ(general_.Active.ActiveFile, u"a.odp");
+
+  run("<<PRESENT|START|>>");
+  EXPECT_TRUE(
+      program_.calls.contains(QStringLiteral("openPresentation(%1talks/a.odp)").arg(root())))
+      << program_.calls.join(u' ').toStdString();
+}
+
+// A notes file the reader refuses must not send the previous presentation's entries for the new
+// one: the presentation opens as one without notes, and the handheld gets the counting entry.
+TEST_F(LibSlideMgrTest, ARefusedNotesFileSendsNoEntryOfThePreviousPresentation) {
+  writeNotes(text("a.odp"), notesFile({{"Old one", "old note", 1, 0}, {"Old two", "x", 0, 5}}));
+  QByteArray refused = notesFile({{"New", "new note", 0, 10}});
+  refused.replace("<SLIDE_COUNT>1</SLIDE_COUNT>", "<SLIDE_COUNT>-4</SLIDE_COUNT>");
+  writeNotes(text("b.odp"), refused);
+  writeNotes(text("c.pdf"), refused);
+
+  run("<<ACTIVATE|talks|a.odp>>");
+  ASSERT_TRUE(written().contains(u"<TITLE>Old one</TITLE>")) << written().toStdString();
+
+  for (const char* file : {"b.odp", "c.pdf"}) {
+    SCOPED_TRACE(file);
+    clearWire();
+    run(QStringLiteral("<<ACTIVATE|talks|%1>>").arg(text(file)).toUtf8().constData());
+    EXPECT_FALSE(written().contains(u"Old")) << written().toStdString();
+    EXPECT_FALSE(model().NotesLoaded);
+    if (QString(file).endsWith(u".odp")) {
+      // Counted from the program's three slides, as for a presentation without notes.
+      EXPECT_TRUE(written().startsWith(
+          u"<<PRESNOTE|UPDATE|<CURRENT_SLIDE>1</CURRENT_SLIDE><SLIDE_COUNT>3</SLIDE_COUNT>"
+          u"<TITLE>Slide 1</TITLE>"))
+          << written().toStdString();
+    }
+    clearWire();
+    slides_.HandlePresentCommand(text("SEND_NOTES"), {});
+    EXPECT_TRUE(written().contains(u"<TITLE>Slide 1</TITLE>")) << written().toStdString();
+    EXPECT_FALSE(written().contains(u"Old"));
+  }
 }
 
 TEST_F(LibSlideMgrTest, ArgumentsThatOnlyLookOddStayBelowTheRoot) {
@@ -386,7 +450,7 @@ TEST_F(LibSlideMgrTest, PresentKeysAndTheCountingSlideNumber) {
     actions_.calls.clear();
     model().CurrentSlide = c.before;
     model().ShowRunning = false;
-    flags_.SuppressWindowNotify = c.suppressBefore;
+    notify_.SuppressWindowNotify = c.suppressBefore;
 
     slides_.HandlePresentCommand(text(c.command), text("ignored"));
 
@@ -394,7 +458,7 @@ TEST_F(LibSlideMgrTest, PresentKeysAndTheCountingSlideNumber) {
                               ? QStringList()
                               : QStringList{QStringLiteral("SendKeys(%1,false)").arg(text(c.key))});
     EXPECT_EQ(model().CurrentSlide, c.after);
-    EXPECT_EQ(flags_.SuppressWindowNotify, c.suppressAfter);
+    EXPECT_EQ(notify_.SuppressWindowNotify, c.suppressAfter);
     EXPECT_EQ(model().ShowRunning, c.showRunningAfter);
     EXPECT_EQ(written(), u"");
   }

@@ -1,12 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTimer>
 #include <ctime>
 #include <limits>
 
 #include "agent/Pause.h"
+#include "platform/linux/QtEventPump.h"
+#include "tests/support/FakeEventPump.h"
 #include "tests/support/FakeTickClock.h"
 
 namespace {
@@ -41,20 +42,29 @@ TEST(PauseTest, WaitsUntilMoreThanTheGivenTimeHasPassedAcrossTheWrap) {
     FakeTickClock clock;
     clock.now = c.start;
     clock.step = c.step;
-    Pause(clock, c.ms);
+    FakeEventPump pump;
+    Pause(clock, pump, c.ms);
     const quint32 lastRead = clock.now - clock.step;
     EXPECT_EQ(lastRead - c.start, c.lastElapsed);
     EXPECT_EQ(clock.readings, c.readings);
   }
 }
 
+// The pump runs between the readings, so that a frame can arrive in the middle of a wait.
 TEST(PauseTest, ProcessesWaitingEventsWhileItWaits) {
-  bool ran = false;
-  QTimer::singleShot(0, qApp, [&ran] { ran = true; });
   FakeTickClock clock;
   clock.step = 100;
-  Pause(clock, 280);
-  EXPECT_TRUE(ran);
+  FakeEventPump pump;
+  quint32 seenAt = 0;
+  pump.onPump = [&] {
+    if (seenAt == 0) {
+      seenAt = clock.now;
+    }
+  };
+  Pause(clock, pump, 280);
+  EXPECT_EQ(pump.pumps, 2);
+  EXPECT_GT(seenAt, 0u);
+  EXPECT_LT(seenAt, 280u);
 }
 
 // The real clock, as the agent runs it: the 10 ms serial timer keeps firing inside a reply
@@ -79,7 +89,8 @@ TEST(PauseTest, KeepsTimersFiringWithoutBusyWaiting) {
   QElapsedTimer wall;
   wall.start();
   const std::clock_t cpuBefore = std::clock();
-  Pause(clock, 280);
+  QtEventPump pump;
+  Pause(clock, pump, 280);
   const double cpuMs = 1000.0 * static_cast<double>(std::clock() - cpuBefore) / CLOCKS_PER_SEC;
   const qint64 wallMs = wall.elapsed();
 

@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "agent/AgentFlags.h"
+#include "agent/DebugLog.h"
 #include "agent/LibSerial.h"
 #include "agent/LibSettings.h"
 #include "agent/ReceiveLoop.h"
@@ -16,6 +16,7 @@
 #include "platform/ProfileFiles.h"
 #include "shared/LibParser.h"
 #include "tests/support/FakeAgentView.h"
+#include "tests/support/FakeEventPump.h"
 #include "tests/support/FakeSerialDevices.h"
 #include "tests/support/FakeSerialPortMap.h"
 #include "tests/support/NoProfileFiles.h"
@@ -61,7 +62,7 @@ class ReceiveLoopTest : public testing::Test {
   void startLink() {
     view_.port = QStringLiteral("3");
     serial_.StartSerialLink();
-    ASSERT_TRUE(flags_.PortOpen);
+    ASSERT_TRUE(serial_.PortOpen);
   }
 
   // Opens COM3 as the link's port without starting the link.
@@ -75,27 +76,20 @@ class ReceiveLoopTest : public testing::Test {
 
   FakeSerialDevices devices_;
   std::shared_ptr<FakeSerialDevices::Device> port_ = devices_.add(QStringLiteral("COM3"));
-  int yields_ = 0;
-  std::function<void()> onYield_;
-  std::function<void()> yield_ = [this] {
-    ++yields_;
-    if (onYield_) {
-      onYield_();
-    }
-  };
-  modCOMM comm_{devices_, yield_, [] {}};
+  FakeEventPump pump_;
+  modCOMM comm_{devices_, pump_, [] {}};
   FakeSerialPortMap map_;
   NoProfileFiles profiles_;
   LibSettings settings_{profiles_, QStringLiteral("/opt/corvane")};
-  AgentFlags flags_;
   FakeAgentView view_;
+  DebugLog debugLog_{view_};
   ObservedBoxes boxes_;
-  LibSerial serial_{comm_, map_, settings_, flags_, view_, boxes_};
+  LibSerial serial_{comm_, map_, settings_, view_, boxes_};
   LibParser parser_;
   QStringList dispatched_;
   std::function<void(const QString&)> onDispatch_;
   ReceiveLoop loop_{
-      comm_, serial_, parser_, flags_, view_, boxes_, yield_, [this](const QString& m) {
+      comm_, serial_, parser_, debugLog_, view_, boxes_, pump_, [this](const QString& m) {
         dispatched_ << m;
         if (onDispatch_) {
           onDispatch_(m);
@@ -202,23 +196,23 @@ TEST_F(ReceiveLoopTest, AFrameLightsTheLampAndStartsTheSession) {
   startLink();
   loop_.tmrCOM_Timer();
   EXPECT_EQ(view_.activity, 0);
-  EXPECT_FALSE(flags_.SessionActive);
+  EXPECT_FALSE(serial_.SessionActive);
 
   arrive("<<A|1|2>>");
   onDispatch_ = [this](const QString&) {
     EXPECT_EQ(view_.activity, 1);
-    EXPECT_TRUE(flags_.SessionActive);
+    EXPECT_TRUE(serial_.SessionActive);
     EXPECT_EQ(comm_.RxBuffer, QString()) << "the frame is out of the buffer before it runs";
   };
-  yields_ = 0;
+  pump_.pumps = 0;
   loop_.tmrCOM_Timer();
   EXPECT_EQ(dispatched_, QStringList{"<<A|1|2>>"});
   // One to begin, three in the read, one on each side of the dispatch, ten to end.
-  EXPECT_EQ(yields_, 1 + 3 + 2 + ReceiveLoop::kTrailingYields);
+  EXPECT_EQ(pump_.pumps, 1 + 3 + 2 + ReceiveLoop::kTrailingYields);
 
-  yields_ = 0;
+  pump_.pumps = 0;
   loop_.tmrCOM_Timer();
-  EXPECT_EQ(yields_, 1 + 2 + ReceiveLoop::kTrailingYields) << "nothing arrived, nothing ran";
+  EXPECT_EQ(pump_.pumps, 1 + 2 + ReceiveLoop::kTrailingYields) << "nothing arrived, nothing ran";
 }
 
 TEST_F(ReceiveLoopTest, DebugModeLogsEachExecutedFrame) {
@@ -232,7 +226,7 @@ TEST_F(ReceiveLoopTest, DebugModeLogsEachExecutedFrame) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.debug);
-    flags_.DebugMode = c.debug;
+    debugLog_.DebugMode = c.debug;
     view_.log = QStringLiteral("old");
     comm_.RxBuffer = QStringLiteral("<<A|1|2>>");
     loop_.tmrCOM_Timer();
@@ -260,7 +254,7 @@ TEST_F(ReceiveLoopTest, SignatureWhileStartedStandsTheLinkDown) {
     view_ = FakeAgentView();
     comm_.RxBuffer.clear();
     startLink();
-    flags_.SessionActive = true;
+    serial_.SessionActive = true;
     for (const QByteArray& read : c.reads) {
       arrive(read);
       loop_.tmrCOM_Timer();
@@ -278,8 +272,8 @@ TEST_F(ReceiveLoopTest, SignatureWhileStartedStandsTheLinkDown) {
     EXPECT_EQ(view_.connectionPageShown, 1);
     EXPECT_TRUE(dispatched_.isEmpty());
     EXPECT_EQ(comm_.RxBuffer, QString());
-    EXPECT_FALSE(flags_.PortOpen);
-    EXPECT_FALSE(flags_.SessionActive);
+    EXPECT_FALSE(serial_.PortOpen);
+    EXPECT_FALSE(serial_.SessionActive);
     EXPECT_FALSE(comm_.isOpen(3));
     EXPECT_EQ(view_.status, QStringLiteral("The communication port is closed."));
     EXPECT_TRUE(view_.scanEnabled);
@@ -324,7 +318,7 @@ TEST_F(ReceiveLoopTest, TicksNeverOverlap) {
         loop_.tmrCOM_Timer();
       }
     };
-    onYield_ = where == Where::Yield ? std::function<void()>(tickAgain) : nullptr;
+    pump_.onPump = where == Where::Yield ? std::function<void()>(tickAgain) : nullptr;
     onDispatch_ = where == Where::Dispatch ? [&](const QString&) { tickAgain(); }
                                            : std::function<void(const QString&)>();
     boxes_.whileOpen = where == Where::Box ? std::function<void()>(tickAgain) : nullptr;
@@ -337,7 +331,7 @@ TEST_F(ReceiveLoopTest, TicksNeverOverlap) {
     EXPECT_LE(dispatched_.size(), 1);
     EXPECT_LE(boxes_.shown.size(), 1u);
 
-    onYield_ = nullptr;
+    pump_.onPump = nullptr;
     onDispatch_ = nullptr;
     boxes_.whileOpen = nullptr;
     if (where != Where::Box) {

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "agent/modCOMM.h"
+#include "tests/support/FakeEventPump.h"
 #include "tests/support/FakeSerialDevices.h"
 #include "tests/support/TestPrinting.h"
 
@@ -35,17 +36,9 @@ class modCOMMTest : public testing::Test {
   }
 
   FakeSerialDevices devices_;
-  int yields_ = 0;
+  FakeEventPump pump_;
   int lamp_ = 0;
-  std::function<void()> onYield_;
-  modCOMM comm_{devices_,
-                [this] {
-                  ++yields_;
-                  if (onYield_) {
-                    onYield_();
-                  }
-                },
-                [this] { ++lamp_; }};
+  modCOMM comm_{devices_, pump_, [this] { ++lamp_; }};
 };
 
 TEST_F(modCOMMTest, OpenConfiguresTheDeviceUnderItsName) {
@@ -58,8 +51,8 @@ TEST_F(modCOMMTest, OpenConfiguresTheDeviceUnderItsName) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.deviceName);
     FakeSerialDevices devices;
-    modCOMM comm(
-        devices, [] {}, [] {});
+    FakeEventPump pump;
+    modCOMM comm(devices, pump, [] {});
     const QString name = QString::fromLatin1(c.deviceName);
     const auto device = devices.add(name);
 
@@ -114,8 +107,8 @@ TEST_F(modCOMMTest, ConfigurationFailureKeepsThePortOpenUntilClosed) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.source);
     FakeSerialDevices devices;
-    modCOMM comm(
-        devices, [] {}, [] {});
+    FakeEventPump pump;
+    modCOMM comm(devices, pump, [] {});
     const auto device = devices.add(QStringLiteral("COM3"));
     device->errorCode = 13;
     if (c.failing) {
@@ -155,8 +148,8 @@ TEST_F(modCOMMTest, FailedDeviceOpenLeavesTheSlotClosed) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     FakeSerialDevices devices;
-    modCOMM comm(
-        devices, [] {}, [] {});
+    FakeEventPump pump;
+    modCOMM comm(devices, pump, [] {});
     if (c.present) {
       devices.add(QStringLiteral("COM5"))->open = c.busy;
     }
@@ -242,8 +235,8 @@ TEST_F(modCOMMTest, LinkReadRequestsBetween64And1024Bytes) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.waiting);
     FakeSerialDevices devices;
-    modCOMM comm(
-        devices, [] {}, [] {});
+    FakeEventPump pump;
+    modCOMM comm(devices, pump, [] {});
     const auto device = devices.add(QStringLiteral("COM3"));
     ASSERT_EQ(comm.CommOpen(3, QStringLiteral("COM3"), kLinkSettings), 0);
     comm.PortNumber = 3;
@@ -286,16 +279,16 @@ TEST_F(modCOMMTest, FirstDataTakesRtsThenDtrLow) {
   (void)comm_.CommSetLine(3, modCOMM::kLineDtr, true);
   device->lineChanges.clear();
 
-  yields_ = 0;
+  pump_.pumps = 0;
   EXPECT_EQ(comm_.ReadPortData(), QString());
   EXPECT_TRUE(device->rts && device->dtr) << "nothing arrived: the lines stay up";
-  EXPECT_EQ(yields_, 2) << "one inside the read, one after it";
+  EXPECT_EQ(pump_.pumps, 2) << "one inside the read, one after it";
 
   device->incoming = "<<A|1|2>>";
-  yields_ = 0;
+  pump_.pumps = 0;
   EXPECT_EQ(comm_.ReadPortData(), QStringLiteral("<<A|1|2>>"));
   EXPECT_EQ(device->lineChanges, QStringList({"rts off", "dtr off"}));
-  EXPECT_EQ(yields_, 3) << "one inside the read, two after the data";
+  EXPECT_EQ(pump_.pumps, 3) << "one inside the read, two after the data";
 }
 
 TEST_F(modCOMMTest, LinkReadOnlyFromTheOpenLinkPort) {
@@ -313,14 +306,13 @@ TEST_F(modCOMMTest, LinkReadOnlyFromTheOpenLinkPort) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     FakeSerialDevices devices;
-    int yields = 0;
-    modCOMM comm(
-        devices, [&] { ++yields; }, [] {});
+    FakeEventPump pump;
+    modCOMM comm(devices, pump, [] {});
     devices.add(QStringLiteral("COM3"))->incoming = "<<A>>";
     comm.PortNumber = c.portNumber;
     EXPECT_EQ(comm.ReadPortData(), QString());
     EXPECT_TRUE(devices.calls.isEmpty());
-    EXPECT_EQ(yields, 1);
+    EXPECT_EQ(pump.pumps, 1);
   }
 }
 
@@ -339,8 +331,8 @@ TEST_F(modCOMMTest, ReadFailuresAreRecordedAndReadAsNothing) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.source);
     FakeSerialDevices devices;
-    modCOMM comm(
-        devices, [] {}, [] {});
+    FakeEventPump pump;
+    modCOMM comm(devices, pump, [] {});
     const auto device = devices.add(QStringLiteral("COM3"));
     ASSERT_EQ(comm.CommOpen(3, QStringLiteral("COM3"), kLinkSettings), 0);
     comm.PortNumber = 3;
@@ -367,7 +359,7 @@ TEST_F(modCOMMTest, PortClosedDuringTheReadsYield) {
   ASSERT_EQ(open(3), 0);
   comm_.PortNumber = 3;
   device->incoming = "<<A>>";
-  onYield_ = [this] { (void)comm_.CommClose(3); };
+  pump_.onPump = [this] { (void)comm_.CommClose(3); };
 
   EXPECT_EQ(comm_.ReadPortData(), QString());
   EXPECT_FALSE(comm_.isOpen(3));
@@ -472,9 +464,9 @@ TEST_F(modCOMMTest, WriteSendsTheTextAsCodePageBytes) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     FakeSerialDevices devices;
+    FakeEventPump pump;
     int lamp = 0;
-    modCOMM comm(
-        devices, [] {}, [&] { ++lamp; });
+    modCOMM comm(devices, pump, [&] { ++lamp; });
     const auto device = devices.add(QStringLiteral("COM3"));
     if (c.openIt) {
       ASSERT_EQ(comm.CommOpen(3, QStringLiteral("COM3"), kLinkSettings), 0);

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 #include <QByteArray>
 #include <QDir>
@@ -8,13 +7,16 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <csignal>
+#include <optional>
 #include <ostream>
+#include <string>
 
 #include "editor/NotesWriter.h"
+#include "platform/Windows1252.h"
 #include "shared/LibParser.h"
 #include "shared/NotesReader.h"
-#include "shared/Windows1252.h"
 #include "tests/support/FakeMessageBoxes.h"
+#include "tests/support/LockedFolder.h"
 #include "tests/support/TestPrinting.h"
 #include "tests/support/WorkedExample.h"
 
@@ -251,25 +253,6 @@ TEST_F(NotesWriterTest, AWriteThatFailsHalfWayLeavesTheOldFileWhole) {
   const QByteArray old = savedBytes(workedExampleModel());
   writeBytes(path, old);
 
-  struct FileSizeLimit {
-    rlimit saved{};
-    void (*savedHandler)(int) = nullptr;
-    bool active = false;
-    explicit FileSizeLimit(rlim_t bytes) {
-      if (getrlimit(RLIMIT_FSIZE, &saved) != 0) {
-        return;
-      }
-      rlimit limited = saved;
-      limited.rlim_cur = bytes;
-      savedHandler = std::signal(SIGXFSZ, SIG_IGN);
-      active = setrlimit(RLIMIT_FSIZE, &limited) == 0;
-    }
-    ~FileSizeLimit() {
-      setrlimit(RLIMIT_FSIZE, &saved);
-      std::signal(SIGXFSZ, savedHandler);
-    }
-  };
-
   // Nothing but the save runs under the limit: it holds for every file the process writes.
   SaveResult result{};
   bool limited = false;
@@ -284,6 +267,105 @@ TEST_F(NotesWriterTest, AWriteThatFailsHalfWayLeavesTheOldFileWhole) {
 
   EXPECT_EQ(result, SaveResult::WriteFailed);
   EXPECT_EQ(fileBytes(path), old);
+  EXPECT_EQ(entries(), QStringList{QStringLiteral("Notes_talk.ppt.xml")});
+}
+
+// ---------------------------------------------------------------------------------------------
+// Notes folders that take no new file
+
+struct FolderCase {
+  const char* name;
+  FolderLock lock;
+  bool fileThere;
+  SaveResult result;
+  bool inPlace;  // the old file written over rather than replaced
+};
+
+void PrintTo(const FolderCase& c, std::ostream* os) { *os << c.name; }
+
+class NotesWriterLockedFolderTest : public NotesWriterTest {
+ protected:
+  void lock(FolderLock how) {
+    if (!folder.lock(how)) {
+      ASSERT_EQ(how, FolderLock::Immutable) << "the folder could not be locked";
+      GTEST_SKIP() << "this file system or user cannot make a folder immutable";
+    }
+  }
+
+  // Saved as a user would: root would pass the folder's refusal.
+  SaveResult saveAsUser(const QString& path, const PresentationModel& model) {
+    const WithoutRootOverride asUser;
+    EXPECT_TRUE(asUser.active()) << "could not give up root's way past permission checks";
+    return SaveNotesFile(path, model, boxes);
+  }
+
+  LockedFolder folder{dir.path()};
+};
+
+class NotesWriterFolderTest : public NotesWriterLockedFolderTest,
+                              public testing::WithParamInterface<FolderCase> {};
+
+TEST_P(NotesWriterFolderTest, AWritableNotesFileIsSavedWhereTheFolderTakesNoNewFile) {
+  const FolderCase& c = GetParam();
+  const QString path = pathOf(QStringLiteral("Notes_talk.ppt.xml"));
+  // The old file is the longer one: a save in place must not leave its tail behind.
+  const QByteArray old = savedBytes(threeSlideModel());
+  if (c.fileThere) {
+    writeBytes(path, old);
+  }
+  const std::optional<ino_t> inodeBefore = InodeOf(path);
+  lock(c.lock);
+  if (IsSkipped() || HasFatalFailure()) {
+    return;
+  }
+
+  EXPECT_EQ(saveAsUser(path, workedExampleModel()), c.result);
+
+  const QStringList only =
+      c.fileThere ? QStringList{QStringLiteral("Notes_talk.ppt.xml")} : QStringList{};
+  EXPECT_EQ(entries(), only) << "no temporary file is left behind";
+  EXPECT_TRUE(boxes.shown.empty());
+  if (c.result != SaveResult::Saved) {
+    EXPECT_FALSE(QFile::exists(path));
+    return;
+  }
+  EXPECT_EQ(fileBytes(path), workedExampleBytes());
+  EXPECT_EQ(InodeOf(path) == inodeBefore, c.inPlace)
+      << "replaced by a rename only where the folder allows it";
+}
+
+const FolderCase kFolderCases[] = {
+    {"WritableFolder", FolderLock::None, true, SaveResult::Saved, false},
+    {"FolderWithoutWriteBits", FolderLock::NoWriteBits, true, SaveResult::Saved, true},
+    {"ImmutableFolder", FolderLock::Immutable, true, SaveResult::Saved, true},
+    {"FolderWithoutWriteBitsAndNoFile", FolderLock::NoWriteBits, false, SaveResult::WriteFailed,
+     false},
+};
+
+INSTANTIATE_TEST_SUITE_P(Folders, NotesWriterFolderTest, testing::ValuesIn(kFolderCases),
+                         [](const testing::TestParamInfo<FolderCase>& param) {
+                           return std::string(param.param.name);
+                         });
+
+// Written in place, the file has no temporary copy to fall back on: a write that fails half way
+// still fails the save.
+TEST_F(NotesWriterLockedFolderTest, ASaveInPlaceThatFailsHalfWayFailsTheSave) {
+  const QString path = pathOf(QStringLiteral("Notes_talk.ppt.xml"));
+  writeBytes(path, savedBytes(workedExampleModel()));
+  ASSERT_NO_FATAL_FAILURE(lock(FolderLock::NoWriteBits));
+
+  SaveResult result{};
+  bool limited = false;
+  {
+    const FileSizeLimit limit(100);
+    limited = limit.active;
+    if (limited) {
+      result = saveAsUser(path, threeSlideModel());
+    }
+  }
+  ASSERT_TRUE(limited) << "could not lower the file size limit";
+
+  EXPECT_EQ(result, SaveResult::WriteFailed);
   EXPECT_EQ(entries(), QStringList{QStringLiteral("Notes_talk.ppt.xml")});
 }
 

@@ -5,10 +5,14 @@
 #include <QFile>
 #include <QString>
 #include <QTemporaryDir>
+#include <csignal>
 #include <optional>
+#include <ostream>
+#include <string>
 #include <string_view>
 
 #include "platform/linux/IniProfileFiles.h"
+#include "tests/support/LockedFolder.h"
 #include "tests/support/TestPrinting.h"
 
 using namespace std::literals;
@@ -269,6 +273,101 @@ TEST_F(IniProfileFilesTest, WrittenValuesReadBack) {
   EXPECT_EQ(
       fileBytes(),
       QByteArray("[Configuration]\r\nRootDir=/srv/other/\r\n[Buttons]\r\nApp_A=/usr/bin/gimp\r\n"));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Folders that take no new file
+
+enum class Outcome { Replaced, WrittenInPlace, Refused };
+
+struct FolderCase {
+  const char* name;
+  FolderLock lock;
+  bool fileThere;
+  bool fileWritable;
+  Outcome outcome;
+};
+
+void PrintTo(const FolderCase& c, std::ostream* os) { *os << c.name; }
+
+class IniProfileFilesLockedFolderTest : public IniProfileFilesTest {
+ protected:
+  // Run as a user would: root would pass the folder's refusal.
+  bool writeAsUser(const QString& value) {
+    const WithoutRootOverride asUser;
+    EXPECT_TRUE(asUser.active()) << "could not give up root's way past permission checks";
+    return profiles_.writeString("s", "K", value, path());
+  }
+
+  LockedFolder folder_{dir_.path()};
+};
+
+class IniProfileFilesFolderTest : public IniProfileFilesLockedFolderTest,
+                                  public testing::WithParamInterface<FolderCase> {};
+
+TEST_P(IniProfileFilesFolderTest, AWritableFileIsWrittenWhereTheFolderTakesNoNewFile) {
+  const FolderCase& c = GetParam();
+  const QByteArray before("; kept\r\n[A]\r\na=1\r\n[S]\r\nk=a value longer than the new one\r\n");
+  if (c.fileThere) {
+    writeFile(before);
+    if (!c.fileWritable) {
+      ASSERT_TRUE(QFile::setPermissions(
+          path(), QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther));
+    }
+  }
+  const std::optional<ino_t> inodeBefore = InodeOf(path());
+  if (!folder_.lock(c.lock)) {
+    ASSERT_EQ(c.lock, FolderLock::Immutable) << "the folder could not be locked";
+    GTEST_SKIP() << "this file system or user cannot make a folder immutable";
+  }
+
+  const bool written = writeAsUser("v");
+
+  const QStringList only = c.fileThere ? QStringList{QStringLiteral("config.ini")} : QStringList{};
+  EXPECT_EQ(folderEntries(), only) << "no temporary file is left behind";
+  if (c.outcome == Outcome::Refused) {
+    EXPECT_FALSE(written);
+    EXPECT_EQ(fileBytes(), c.fileThere ? std::optional(before) : std::nullopt);
+    return;
+  }
+  EXPECT_TRUE(written);
+  EXPECT_EQ(fileBytes(), QByteArray("; kept\r\n[A]\r\na=1\r\n[S]\r\nk=v\r\n"));
+  EXPECT_EQ(profiles_.readString("S", "k", kFallback, path()), QStringLiteral("v"));
+  EXPECT_EQ(InodeOf(path()) == inodeBefore, c.outcome == Outcome::WrittenInPlace)
+      << "replaced by a rename only where the folder allows it";
+}
+
+const FolderCase kFolderCases[] = {
+    {"WritableFolder", FolderLock::None, true, true, Outcome::Replaced},
+    {"FolderWithoutWriteBits", FolderLock::NoWriteBits, true, true, Outcome::WrittenInPlace},
+    {"ImmutableFolder", FolderLock::Immutable, true, true, Outcome::WrittenInPlace},
+    {"FolderWithoutWriteBitsAndNoFile", FolderLock::NoWriteBits, false, false, Outcome::Refused},
+    {"FolderAndFileWithoutWriteBits", FolderLock::NoWriteBits, true, false, Outcome::Refused},
+};
+
+INSTANTIATE_TEST_SUITE_P(Folders, IniProfileFilesFolderTest, testing::ValuesIn(kFolderCases),
+                         [](const testing::TestParamInfo<FolderCase>& param) {
+                           return std::string(param.param.name);
+                         });
+
+// The file may not grow past a few bytes while it is written in place: the failure reaches the
+// caller (the file itself is cut short, the price of a folder that takes no new file).
+TEST_F(IniProfileFilesLockedFolderTest, AWriteInPlaceThatFailsHalfWayIsReported) {
+  writeFile("[S]\r\nk=1\r\n");
+  ASSERT_TRUE(folder_.lock(FolderLock::NoWriteBits));
+
+  bool limitSet = false;
+  bool written = false;
+  {
+    // Nothing but the write runs under the limit: it holds for every file the process writes.
+    const FileSizeLimit limit(16);
+    limitSet = limit.active;
+    written = limitSet && writeAsUser(QString(100, u'v'));
+  }
+
+  ASSERT_TRUE(limitSet) << "could not lower the file size limit";
+  EXPECT_FALSE(written);
+  EXPECT_EQ(folderEntries(), QStringList{QStringLiteral("config.ini")});
 }
 
 }  // namespace

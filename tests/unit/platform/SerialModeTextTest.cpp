@@ -41,12 +41,22 @@ SerialLineSettings startingSettings() {
   return s;
 }
 
+// What a text that names no flow control leaves of it: none, DTR and RTS raised.
+void withoutFlowControl(SerialLineSettings& s) {
+  s.xonXoff = Switch::Off;
+  s.dsrSensitivity = Switch::Off;
+  s.ctsFlow = Switch::Off;
+  s.dsrFlow = Switch::Off;
+  s.dtr = LineControl::On;
+  s.rts = LineControl::On;
+}
+
 struct Accepted {
   const char16_t* text;
   std::function<void(SerialLineSettings&)> expect;  // what the text changes
 };
 
-TEST(SerialModeTextTest, AcceptedTextsChangeOnlyTheFieldsTheyName) {
+TEST(SerialModeTextTest, AcceptedTextsSetWhatTheyNameAndKeepTheRestOfTheFraming) {
   const Accepted cases[] = {
       {u"baud=57600 parity=N data=8 stop=1",
        [](SerialLineSettings& s) {
@@ -83,25 +93,69 @@ TEST(SerialModeTextTest, AcceptedTextsChangeOnlyTheFieldsTheyName) {
       {u"stop=1.5", [](SerialLineSettings& s) { s.stopBits = StopBits::OneAndHalf; }},
       {u"to=on", [](SerialLineSettings& s) { s.timeouts = Switch::On; }},
       {u"to=OFF", [](SerialLineSettings& s) { s.timeouts = Switch::Off; }},
-      {u"xon=on", [](SerialLineSettings& s) { s.xonXoff = Switch::On; }},
-      {u"odsr=on", [](SerialLineSettings& s) { s.dsrFlow = Switch::On; }},
-      {u"octs=off", [](SerialLineSettings& s) { s.ctsFlow = Switch::Off; }},
-      {u"idsr=on", [](SerialLineSettings& s) { s.dsrSensitivity = Switch::On; }},
-      {u"dtr=on", [](SerialLineSettings& s) { s.dtr = LineControl::On; }},
-      {u"dtr=off", [](SerialLineSettings& s) { s.dtr = LineControl::Off; }},
-      {u"dtr=hs", [](SerialLineSettings& s) { s.dtr = LineControl::Handshake; }},
-      {u"rts=hs", [](SerialLineSettings& s) { s.rts = LineControl::Handshake; }},
-      {u"rts=TG", [](SerialLineSettings& s) { s.rts = LineControl::Toggle; }},
-      {u"rts=off", [](SerialLineSettings& s) { s.rts = LineControl::Off; }},
   };
   for (const Accepted& c : cases) {
     const QString text = QString::fromUtf16(c.text);
     SCOPED_TRACE(escapedText(text));
     SerialLineSettings expected = startingSettings();
+    withoutFlowControl(expected);
     c.expect(expected);
     SerialLineSettings settings = startingSettings();
     EXPECT_TRUE(BuildLineSettings(text, settings));
     EXPECT_EQ(settings, expected);
+  }
+}
+
+// The settings start as a device another program left with every kind of flow control on; only
+// what the text names may stay on.
+TEST(SerialModeTextTest, FlowControlIsOnlyWhatTheTextNames) {
+  struct Case {
+    const char16_t* text;
+    Switch xon;
+    Switch idsr;
+    Switch octs;
+    Switch odsr;
+    LineControl dtr;
+    LineControl rts;
+  };
+  constexpr Switch kOff = Switch::Off;
+  constexpr Switch kOn = Switch::On;
+  constexpr LineControl kLineOn = LineControl::On;
+  constexpr LineControl kHs = LineControl::Handshake;
+  const Case cases[] = {
+      {u"baud=57600 parity=N data=8 stop=1", kOff, kOff, kOff, kOff, kLineOn, kLineOn},
+      {u"to=on", kOff, kOff, kOff, kOff, kLineOn, kLineOn},
+      {u"xon=on", kOn, kOff, kOff, kOff, kLineOn, kLineOn},
+      {u"XON=ON baud=9600", kOn, kOff, kOff, kOff, kLineOn, kLineOn},
+      {u"idsr=on", kOff, kOn, kOff, kOff, kLineOn, kLineOn},
+      {u"octs=on", kOff, kOff, kOn, kOff, kLineOn, kLineOn},
+      {u"odsr=on", kOff, kOff, kOff, kOn, kLineOn, kLineOn},
+      {u"rts=hs", kOff, kOff, kOff, kOff, kLineOn, kHs},
+      {u"dtr=hs", kOff, kOff, kOff, kOff, kHs, kLineOn},
+      {u"rts=tg", kOff, kOff, kOff, kOff, kLineOn, LineControl::Toggle},
+      {u"dtr=off rts=off", kOff, kOff, kOff, kOff, LineControl::Off, LineControl::Off},
+      {u"dtr=on rts=on", kOff, kOff, kOff, kOff, kLineOn, kLineOn},
+      {u"xon=off octs=off odsr=off idsr=off", kOff, kOff, kOff, kOff, kLineOn, kLineOn},
+      {u"xon=on xon=off", kOff, kOff, kOff, kOff, kLineOn, kLineOn},
+      {u"xon=on octs=on odsr=on idsr=on dtr=hs rts=hs", kOn, kOn, kOn, kOn, kHs, kHs},
+  };
+  for (const Case& c : cases) {
+    const QString text = QString::fromUtf16(c.text);
+    SCOPED_TRACE(escapedText(text));
+    SerialLineSettings settings = startingSettings();
+    settings.xonXoff = kOn;
+    settings.dsrSensitivity = kOn;
+    settings.ctsFlow = kOn;
+    settings.dsrFlow = kOn;
+    settings.dtr = kHs;
+    settings.rts = kHs;
+    ASSERT_TRUE(BuildLineSettings(text, settings));
+    EXPECT_EQ(settings.xonXoff, c.xon);
+    EXPECT_EQ(settings.dsrSensitivity, c.idsr);
+    EXPECT_EQ(settings.ctsFlow, c.octs);
+    EXPECT_EQ(settings.dsrFlow, c.odsr);
+    EXPECT_EQ(settings.dtr, c.dtr);
+    EXPECT_EQ(settings.rts, c.rts);
   }
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "shared/libPresentation.h"
+#include "tests/support/FakeEventPump.h"
 #include "tests/support/ScriptedPresentationProgram.h"
 #include "tests/support/TestPrinting.h"
 
@@ -46,7 +47,8 @@ std::vector<ScriptedPresentationProgram::Slide> slides(std::initializer_list<con
 class LibPresentationTest : public testing::Test {
  protected:
   ScriptedPresentationProgram program;
-  libPresentation lib{program};
+  FakeEventPump pump;
+  libPresentation lib{program, pump};
 
   // The calls made from now on.
   QStringList callsSince(qsizetype mark) const { return program.calls.mid(mark); }
@@ -129,7 +131,7 @@ TEST_F(LibPresentationTest, LoadKeepsOrResetsTheTimingsOfTheRecordsHeld) {
     SCOPED_TRACE(c.name);
     ScriptedPresentationProgram scripted;
     scripted.slides = c.presentation;
-    libPresentation loader(scripted);
+    libPresentation loader(scripted, pump);
     loader.Model.Slides = c.held;
     loader.Model.SlideCount = static_cast<qint32>(c.held.size()) - 1;
 
@@ -199,7 +201,7 @@ TEST_F(LibPresentationTest, AFailingTitleOrNotesReadRepeatsThePreviousSlidesText
     scripted.slides = slides({"A", "B", "C"});
     scripted.failingTitles = c.failingTitles;
     scripted.failingNotes = c.failingNotes;
-    libPresentation loader(scripted);
+    libPresentation loader(scripted, pump);
     loader.Model.PresentationTitle = QStringLiteral("Before");
 
     EXPECT_EQ(loader.LoadPresentation(kPath, true, true), QString());
@@ -230,7 +232,7 @@ TEST_F(LibPresentationTest, AFailingSlideCountKeepsTheRecordsAndReadsTheOldCount
     ScriptedPresentationProgram scripted;
     scripted.slides = slides({"A", "B", "C", "D", "E", "F"});
     scripted.failing = {Call::SlideCount};
-    libPresentation loader(scripted);
+    libPresentation loader(scripted, pump);
     loader.Model.SlideCount = c.slideCount;
     loader.Model.Slides.assign(c.recordsHeld, record("old", "old", 1, 1, false, true, true));
     const std::vector<SlideRecord> before = loader.Model.Slides;
@@ -385,7 +387,7 @@ TEST_F(LibPresentationTest, EveryFailingCallIsSkipped) {
     scripted.slides = {{QStringLiteral("One"), QStringLiteral("one notes")},
                        {QStringLiteral("Two"), QStringLiteral("two notes")}};
     scripted.failing = c.failing;
-    libPresentation session(scripted);
+    libPresentation session(scripted, pump);
     session.Model.PresentationTitle = QStringLiteral("Before");
 
     EXPECT_EQ(session.LoadPresentation(kPath, true, true), c.loadResult);
@@ -443,7 +445,7 @@ TEST_F(LibPresentationTest, ClosePowerPointClosesThenQuitsAndReleasesBoth) {
     SCOPED_TRACE(callsFail ? "close and quit fail" : "close and quit succeed");
     ScriptedPresentationProgram scripted;
     scripted.slides = slides({"A"});
-    libPresentation session(scripted);
+    libPresentation session(scripted, pump);
     ASSERT_EQ(session.LoadPresentation(kPath, true, true), QString());
     session.StartSlideShow();
     if (callsFail) {
@@ -538,7 +540,7 @@ TEST_F(LibPresentationTest, TotalPresentationSeconds) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     ScriptedPresentationProgram scripted;
-    libPresentation session(scripted);
+    libPresentation session(scripted, pump);
     session.Model.SlideCount = c.slideCount;
     session.Model.Slides.assign(1, SlideRecord{});
     for (const auto& [minutes, seconds] : c.times) {

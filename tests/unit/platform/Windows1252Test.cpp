@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "shared/Windows1252.h"
+#include "platform/Windows1252.h"
 #include "tests/support/TestPrinting.h"
 
 namespace {

@@ -1,8 +1,8 @@
-#include "shared/PendingEvents.h"
+#include "platform/linux/QtEventPump.h"
 
 #include <QCoreApplication>
 
-void ProcessPendingEvents() {
+void QtEventPump::ProcessPendingEvents() {
   if (QCoreApplication::instance() != nullptr) {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
   }
