@@ -23,8 +23,3 @@ AgentContext::AgentContext(const AgentPlatform& platform, AgentView& view,
   general.ConnectTargets(CommandTargets{actions.input, commands, notify, slides, actions.media,
                                         actions.volume, actions.product, presentation});
 }
-
-void AgentContext::startForegroundTimer() {
-  QObject::connect(&foregroundTimer, &QTimer::timeout, [this] { notify.ForegroundTimer_Tick(); });
-  foregroundTimer.start(kForegroundIntervalMs);
-}

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <QTimer>
 
 #include "agent/AgentView.h"
 #include "agent/CommandActions.h"
@@ -53,8 +52,7 @@ struct AgentActions {
 // with its reply path and the receive loop, the window list and foreground reports, and the
 // slide-show commands, over one presentation model and one shared scan position. Each module is
 // built on those before it; the dispatcher is connected to the modules it routes to once they
-// all exist. The main window's 10 ms timer calls receiveLoop.tmrCOM_Timer() and its 1000 ms timer
-// notify.ForegroundTimer_Tick().
+// all exist. The main window's timers drive them (frmMain).
 class AgentContext {
  public:
   AgentContext(const AgentPlatform& platform, AgentView& view, const AgentActions& actions,
@@ -73,9 +71,4 @@ class AgentContext {
   LibCommands commands;
   LibCommandsDocumentWindows documentWindows;
   LibSlideMgr slides;
-
-  // The foreground report's 1000 ms timer; the main window takes it over once it exists.
-  static constexpr int kForegroundIntervalMs = 1000;
-  QTimer foregroundTimer;
-  void startForegroundTimer();
 };

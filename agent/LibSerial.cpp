@@ -70,11 +70,15 @@ void LibSerial::EnumSerialPorts() {
   PortNumbers = std::move(numbers);
 }
 
+QString LibSerial::SavedPort() const {
+  return settings_.ReadIniString(kSettingsSection, kPortKey, QString());
+}
+
 void LibSerial::FillPortList() {
   EnumSerialPorts();
   view_.setPortItems(PortNumbers);
 
-  const QString saved = settings_.ReadIniString(kSettingsSection, kPortKey, QString());
+  const QString saved = SavedPort();
   bool savedFound = false;
   if (!saved.isEmpty()) {
     for (const SerialPortInfo& port : SerialPorts) {

@@ -33,6 +33,8 @@ class LibSerial final : public LinkState {
             MessageBoxes& boxes);
 
   void EnumSerialPorts();
+  // The port number saved in the settings when the link last started; "" for none.
+  [[nodiscard]] QString SavedPort() const;
   void FillPortList();
   // Opens the port whose number is the port list's text; success shows in PortOpen.
   void StartSerialLink();

@@ -57,3 +57,10 @@ void LibSettings::SaveConfig() {
     (void)WriteIniString(kButtonsSection, kButtonKeys[i], ButtonApps[kFirstButtonSlot + i]);
   }
 }
+
+bool LibSettings::SaveButtonApp(std::size_t slot) {
+  if (slot < kFirstButtonSlot || slot >= kFirstButtonSlot + kButtonSlotCount) {
+    return false;
+  }
+  return WriteIniString(kButtonsSection, kButtonKeys[slot - kFirstButtonSlot], ButtonApps[slot]);
+}

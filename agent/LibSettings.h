@@ -28,6 +28,8 @@ class LibSettings {
   void LoadConfig();
   // Writes the document root and the launcher mappings; the port is saved when the link starts.
   void SaveConfig();
+  // Writes the one launcher mapping of `slot` (1 to 4) at once; false when it was not written.
+  [[nodiscard]] bool SaveButtonApp(std::size_t slot);
 
   QString ConfigFile;
   // The base of the folders the handheld names; the default is the program folder & "/Shared/".

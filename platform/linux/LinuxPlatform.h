@@ -6,7 +6,9 @@
 #include "platform/linux/LinuxSerialPortMap.h"
 #include "platform/linux/MonotonicTickClock.h"
 #include "platform/linux/QtEventPump.h"
+#include "platform/linux/QtFileDialogs.h"
 #include "platform/linux/QtMessageBoxes.h"
+#include "platform/linux/TerminationSignals.h"
 #include "platform/linux/TermiosSerialDevices.h"
 #include "platform/linux/X11InputSynthesis.h"
 #include "platform/linux/X11WindowSystem.h"
@@ -28,9 +30,11 @@ class LinuxPlatform {
   MonotonicTickClock clock;
   QtEventPump pump;
   QtMessageBoxes boxes;
+  QtFileDialogs dialogs;
   LibreOfficePresentationProgram office;
   X11WindowSystem windows;
   LinuxDesktopShell shell;
   // Keys, buttons and the pointer; also the key-sequence sender.
   X11InputSynthesis input;
+  TerminationSignals termination;
 };

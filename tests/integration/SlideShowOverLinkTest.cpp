@@ -29,6 +29,7 @@ namespace {
 constexpr int kPort = 42;
 constexpr int kFrameWaitMs = 30000;  // a first load starts the office
 constexpr int kSlideWaitMs = 10000;
+constexpr int kForegroundIntervalMs = 1000;
 
 const QString kNoNotesEntryOfSlide1 = QStringLiteral(
     "<<PRESNOTE|UPDATE|<CURRENT_SLIDE>1</CURRENT_SLIDE><SLIDE_COUNT>3</SLIDE_COUNT>"
@@ -84,13 +85,15 @@ class SlideShowOverLinkTest : public ::testing::Test {
     ASSERT_TRUE(agent_->serial.PortOpen);
     QObject::connect(&tick_, &QTimer::timeout, [this] { agent_->receiveLoop.tmrCOM_Timer(); });
     tick_.start(10);
-    agent_->startForegroundTimer();
+    QObject::connect(&foreground_, &QTimer::timeout,
+                     [this] { agent_->notify.ForegroundTimer_Tick(); });
+    foreground_.start(kForegroundIntervalMs);
   }
 
   void TearDown() override {
     if (agent_) {
       tick_.stop();
-      agent_->foregroundTimer.stop();
+      foreground_.stop();
       agent_->presentation.ClosePowerPoint();
     }
   }
@@ -98,21 +101,7 @@ class SlideShowOverLinkTest : public ::testing::Test {
   // The first frame from `from` on that matches; "" when none came in time.
   QString frameMatching(const QString& pattern, std::size_t from = 0,
                         int timeoutMs = kFrameWaitMs) {
-    const QRegularExpression expression(pattern);
-    QString found;
-    SimulatorProcess::waitUntil(
-        [&] {
-          const auto& frames = simulator_.received();
-          for (std::size_t i = from; i < frames.size(); ++i) {
-            if (expression.match(frames[i].frame).hasMatch()) {
-              found = frames[i].frame;
-              return true;
-            }
-          }
-          return false;
-        },
-        timeoutMs);
-    return found;
+    return simulator_.frameMatching(pattern, from, timeoutMs);
   }
 
   std::size_t framesSoFar() { return simulator_.received().size(); }
@@ -167,6 +156,8 @@ class SlideShowOverLinkTest : public ::testing::Test {
                         desktop_->clock};
   std::unique_ptr<AgentContext> agent_;
   QTimer tick_;
+  // The main window's foreground timer.
+  QTimer foreground_;
 };
 
 std::unique_ptr<QTemporaryDir> SlideShowOverLinkTest::folder_;

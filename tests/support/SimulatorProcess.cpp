@@ -1,6 +1,7 @@
 #include "tests/support/SimulatorProcess.h"
 
 #include <QCoreApplication>
+#include <QRegularExpression>
 #include <QThread>
 
 #ifndef CORVANE_SIMULATOR_PATH
@@ -46,6 +47,24 @@ bool SimulatorProcess::waitUntil(const std::function<bool()>& done, int timeoutM
 const std::vector<SimulatorProcess::Received>& SimulatorProcess::received() {
   readLines();
   return received_;
+}
+
+QString SimulatorProcess::frameMatching(const QString& pattern, std::size_t from, int timeoutMs) {
+  const QRegularExpression expression(pattern);
+  QString found;
+  (void)waitUntil(
+      [&] {
+        const auto& frames = received();
+        for (std::size_t i = from; i < frames.size(); ++i) {
+          if (expression.match(frames[i].frame).hasMatch()) {
+            found = frames[i].frame;
+            return true;
+          }
+        }
+        return false;
+      },
+      timeoutMs);
+  return found;
 }
 
 void SimulatorProcess::readLines() {

@@ -23,6 +23,9 @@ class SimulatorProcess {
   static bool waitUntil(const std::function<bool()>& done, int timeoutMs);
 
   [[nodiscard]] const std::vector<Received>& received();
+  // The first frame received from index `from` on that matches `pattern` (a regular expression),
+  // waiting up to `timeoutMs` for it; "" when none came in time.
+  [[nodiscard]] QString frameMatching(const QString& pattern, std::size_t from, int timeoutMs);
   [[nodiscard]] QString devicePath() const { return device_; }
   ~SimulatorProcess();
 

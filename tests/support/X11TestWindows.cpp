@@ -133,6 +133,40 @@ void X11TestWindows::sendToRoot(Id window, const char* messageType, long data0) 
   XSendEvent(display_, root_, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
 }
 
+void X11TestWindows::requestClose(Id window) {
+  sendToRoot(window, "_NET_CLOSE_WINDOW", CurrentTime);
+  XSync(display_, False);
+}
+
+X11TestWindows::Id X11TestWindows::findByTitle(const QByteArray& title) {
+  for (const Id window : clientList()) {
+    for (const char* name : {"_NET_WM_NAME", "WM_NAME"}) {
+      Atom type = None;
+      int format = 0;
+      unsigned long count = 0;
+      unsigned long after = 0;
+      unsigned char* data = nullptr;
+      const bool read =
+          XGetWindowProperty(display_, window, atom(name), 0, 1024, False, AnyPropertyType, &type,
+                             &format, &count, &after, &data) == Success;
+      const QByteArray value =
+          read && data != nullptr && format == 8
+              ? QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(count))
+              : QByteArray();
+      if (data != nullptr) {
+        XFree(data);
+      }
+      if (!value.isEmpty()) {
+        if (value == title) {
+          return window;
+        }
+        break;
+      }
+    }
+  }
+  return 0;
+}
+
 bool X11TestWindows::activate(Id window) {
   sendToRoot(window, "_NET_ACTIVE_WINDOW", kSourceIndicationPager);
   return waitUntil([&] { return activeWindow() == window; });

@@ -50,6 +50,11 @@ class X11TestWindows {
   [[nodiscard]] bool activate(Id window);
   // Asks the manager to raise the window, as an application would, and waits until it is on top.
   [[nodiscard]] bool raise(Id window);
+  // Asks the manager to close the window, as a task bar's close does (_NET_CLOSE_WINDOW): the
+  // manager asks the window's program to close it.
+  void requestClose(Id window);
+  // The first managed window whose title (_NET_WM_NAME, else WM_NAME) is `title`; 0 for none.
+  [[nodiscard]] Id findByTitle(const QByteArray& title);
   // Asks the manager to show the desktop or to leave that mode, and waits until it says so.
   [[nodiscard]] bool setShowingDesktop(bool showing);
   [[nodiscard]] Id activeWindow();

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "platform/FileDialogs.h"
+
+class QWidget;
+
+// File dialogs as Qt's own widget dialog, never the desktop's native one: only the widget dialog
+// can list the programs of a folder (files with the execute bit, desktop entries), which no name
+// pattern describes on Linux.
+class QtFileDialogs final : public FileDialogs {
+ public:
+  explicit QtFileDialogs(QWidget* parent = nullptr) : parent_(parent) {}
+
+  [[nodiscard]] QString getOpenFileName(const OpenFileRequest& request) override;
+
+ private:
+  QWidget* parent_;
+};
