@@ -20,6 +20,7 @@
 #include "platform/MessageBoxes.h"
 #include "platform/PresentationProgram.h"
 #include "platform/ProfileFiles.h"
+#include "platform/Registry.h"
 #include "platform/SerialDevices.h"
 #include "platform/SerialPortMap.h"
 #include "platform/TickClock.h"
@@ -38,6 +39,7 @@ struct AgentPlatform {
   PresentationProgram& presentationProgram;
   WindowSystem& windows;
   DesktopShell& shell;
+  Registry& registry;
 };
 
 // The actions that frames are routed to and that live outside the command path.

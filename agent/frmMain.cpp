@@ -24,6 +24,9 @@
 #include <QWidget>
 #include <initializer_list>
 
+#include "agent/LibTray.h"
+#include "agent/ProductSite.h"
+#include "agent/WidgetLook.h"
 #include "agent/WindowArtwork.h"
 #include "shared/OpenWithShell.h"
 
@@ -79,27 +82,7 @@ QRect twipsRect(int left, int top, int width, int height) {
   return {frmMain::px(left), frmMain::px(top), frmMain::px(width), frmMain::px(height)};
 }
 
-QFont windowFont(bool bold) {
-  QFont font(QStringLiteral("Arial"));
-  font.setPixelSize(kFontPixels);
-  font.setBold(bold);
-  return font;
-}
-
-void paintSolid(QWidget* widget, const QColor& colour) {
-  QPalette palette = widget->palette();
-  palette.setColor(QPalette::Window, colour);
-  widget->setPalette(palette);
-  widget->setAutoFillBackground(true);
-}
-
-void setTextColour(QWidget* widget, const QColor& colour) {
-  QPalette palette = widget->palette();
-  palette.setColor(QPalette::WindowText, colour);
-  palette.setColor(QPalette::Text, colour);
-  palette.setColor(QPalette::ButtonText, colour);
-  widget->setPalette(palette);
-}
+QFont windowFont(bool bold) { return widgetlook::FaceFont(kFontPixels, bold); }
 
 // How far a caption's letters may close up to stay whole.
 constexpr int kTightestSpacingPercent = 90;
@@ -127,7 +110,7 @@ QLabel* caption(QWidget* parent, const QString& text, const QRect& where) {
   auto* label = new QLabel(text, parent);
   label->setGeometry(where);
   label->setFont(fittedFont(label->font(), text, where.width()));
-  setTextColour(label, kCaptionYellow);
+  widgetlook::SetTextColour(label, kCaptionYellow);
   return label;
 }
 
@@ -139,8 +122,8 @@ QLabel* valueLabel(QWidget* parent, const QString& text, const QRect& where,
   label->setFrameStyle(QFrame::Box | QFrame::Plain);
   label->setLineWidth(1);
   label->setAlignment(alignment);
-  paintSolid(label, Qt::white);
-  setTextColour(label, kValueText);
+  widgetlook::PaintSolid(label, Qt::white);
+  widgetlook::SetTextColour(label, kValueText);
   return label;
 }
 
@@ -149,7 +132,7 @@ QFrame* frame(QWidget* parent, const QRect& where) {
   box->setGeometry(where);
   box->setFrameStyle(QFrame::Box | QFrame::Plain);
   box->setLineWidth(1);
-  setTextColour(box, kFrameLine);
+  widgetlook::SetTextColour(box, kFrameLine);
   return box;
 }
 
@@ -201,7 +184,7 @@ frmMain::frmMain(const MainWindowServices& services, QWidget* parent)
   setWindowTitle(kCaption);
   setWindowIcon(WindowArtwork::programIcon());
   setFont(windowFont(false));
-  paintSolid(this, kWindowColour);
+  widgetlook::PaintSolid(this, kWindowColour);
   setFixedSize(kClientSize);
 
   buildWindowElements();
@@ -226,7 +209,7 @@ frmMain::~frmMain() {
 void frmMain::buildWindowElements() {
   ImgBG = new QWidget(this);
   ImgBG->setGeometry(rect());
-  paintSolid(ImgBG, kNavy);
+  widgetlook::PaintSolid(ImgBG, kNavy);
   ImgBG->setMouseTracking(true);
 
   tabMenu = new TabMenu(this);
@@ -240,14 +223,14 @@ void frmMain::buildWindowElements() {
   lblStatus->setGeometry(twipsRect(585, 600, 4815, 225));
   lblStatus->setFont(windowFont(true));
   lblStatus->setAlignment(Qt::AlignCenter);
-  setTextColour(lblStatus, Qt::white);
+  widgetlook::SetTextColour(lblStatus, Qt::white);
   setStatus(kStatusSelectPort);
 
   const QRect pageRect = twipsRect(225, 870, 5535, 2955);
   for (QWidget** page : {&picTab1, &picTab2, &picTab3}) {
     *page = new QWidget(this);
     (*page)->setGeometry(pageRect);
-    paintSolid(*page, kNavy);
+    widgetlook::PaintSolid(*page, kNavy);
   }
   picTab2->hide();
   picTab3->hide();
@@ -270,7 +253,7 @@ void frmMain::buildConnectionPage() {
 
   lblBTPort =
       caption(picTab1, QStringLiteral("BlueTooth COM Port :"), twipsRect(420, 2010, 1575, 255));
-  setTextColour(lblBTPort, Qt::white);
+  widgetlook::SetTextColour(lblBTPort, Qt::white);
 
   comPorts = new QComboBox(picTab1);
   comPorts->setGeometry(px(2130), px(1950), px(615), comPorts->sizeHint().height());
@@ -298,7 +281,7 @@ void frmMain::buildConnectionPage() {
 
   chkRunStartup = new QCheckBox(QStringLiteral("Run Corvane Control on Windows Startup"), picTab1);
   chkRunStartup->setGeometry(twipsRect(420, 2520, 4575, 255));
-  setTextColour(chkRunStartup, kCaptionYellow);
+  widgetlook::SetTextColour(chkRunStartup, kCaptionYellow);
 }
 
 void frmMain::buildLauncherPage() {
@@ -418,8 +401,13 @@ void frmMain::Form_Load(bool debugMode, const QString& appVersion) {
   }
   serial.StartSerialLink();
   if (serial.AutoStartPort) {
-    // The link runs: the agent waits in the background (the tray takes the window over).
-    showMinimized();
+    // The link runs: the agent waits in the background, as a tray icon.
+    if (tray_ != nullptr) {
+      tray_->MinimizeToTray();
+      setWindowState(windowState() | Qt::WindowMinimized);
+    } else {
+      showMinimized();
+    }
   } else {
     show();
   }
@@ -524,7 +512,12 @@ void frmMain::setPacketCount(const QString& text) { lblValIncomingPkts->setText(
 
 void frmMain::setByteCount(const QString& text) { lblValIncomingBytes->setText(text); }
 
-void frmMain::showActiveTrayIcon() { setLamp(Lamp::Active); }
+void frmMain::showActiveTrayIcon() {
+  setLamp(Lamp::Active);
+  if (tray_ != nullptr) {
+    tray_->ShowActiveTrayIcon();
+  }
+}
 
 void frmMain::setLamp(Lamp lamp) {
   if (lamp_ == lamp) {
@@ -587,7 +580,7 @@ void frmMain::cmdScan_Click() {
 void frmMain::cmdClickAbout_Click() { emit aboutFormRequested(); }
 
 void frmMain::cmdClickWebsite_Click() {
-  OpenWithShell(services_.shell, QString::fromLatin1(kProductWebSite));
+  OpenWithShell(services_.shell, QString::fromLatin1(ProductSite::kBaseAddress));
 }
 
 void frmMain::cmdDebugClear_Click() {
@@ -622,7 +615,26 @@ void frmMain::Timer1_Timer() {
   }
 }
 
-void frmMain::tmrLED_Timer() { setLamp(Lamp::Idle); }
+void frmMain::tmrLED_Timer() {
+  setLamp(Lamp::Idle);
+  if (tray_ != nullptr) {
+    tray_->ShowIdleTrayIcon();
+    tray_->KeepWindowReachable();
+  }
+}
+
+void frmMain::AttachTray(LibTray& tray) { tray_ = &tray; }
+
+void frmMain::Form_Resize() {
+  if (tray_ != nullptr) {
+    tray_->Form_Resize();
+  }
+  // A resize may come while the window is still being built.
+  if (tabMenu != nullptr && ImgBG != nullptr) {
+    tabMenu->resize(width(), tabMenu->height());
+    ImgBG->resize(size());
+  }
+}
 
 void frmMain::ShowAppButtons() {
   if (!modules_) {
@@ -788,4 +800,16 @@ void frmMain::showEvent(QShowEvent* event) {
     }
   }
   QWidget::showEvent(event);
+}
+
+void frmMain::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() == QEvent::WindowStateChange) {
+    Form_Resize();
+  }
+}
+
+void frmMain::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  Form_Resize();
 }

@@ -25,6 +25,7 @@ class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class QToolButton;
+class LibTray;
 
 // The agent's main window: the tab strip with the Connection, Launcher and Statistics pages, the
 // status line, the two picture buttons, and the timers that run the link, the lamp and the
@@ -45,8 +46,6 @@ class frmMain final : public QWidget, public AgentView {
   static constexpr int kForegroundIntervalMs = 1000;
   static constexpr int kMediaIntervalMs = 2000;
 
-  // The product's home page, opened by the globe.
-  static constexpr const char* kProductWebSite = "https://corvane.example/";
   // The user manual, in the program folder; F1 opens it.
   static constexpr const char* kManualFileName = "qzDocumentation.pdf";
   // Where the program chooser opens for a launcher button that has no program yet.
@@ -64,7 +63,7 @@ class frmMain final : public QWidget, public AgentView {
   // Connects the controls to the modules and starts the four timers.
   void Attach(const MainWindowModules& modules);
   // The load: tabs and pages, product identity, debug controls, caption, settings, port list, and
-  // the saved port's link; the window is then shown, or minimised when that link runs.
+  // the saved port's link; the window is then shown, or goes to the tray when that link runs.
   void Form_Load(bool debugMode, const QString& appVersion);
   // The browser kind on the Statistics page, known after the load.
   void SetDefaultBrowserCaption(const QString& browserType);
@@ -101,6 +100,10 @@ class frmMain final : public QWidget, public AgentView {
   bool Form_KeyDown(int keyCode, Qt::KeyboardModifiers shift);
   void Timer1_Timer();
   void tmrLED_Timer();
+  // The tray that the window minimises to; without one a minimised window stays in the task bar.
+  void AttachTray(LibTray& tray);
+  // Every size or state change: a minimised window goes to the tray.
+  void Form_Resize();
   // The launcher page: the mapped programs on the labels; a row's label or button (slot 1 to 4
   // for A to D) lets the user choose its program, and the choice is saved at once.
   void ShowAppButtons();
@@ -172,6 +175,8 @@ class frmMain final : public QWidget, public AgentView {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   void buildWindowElements();
@@ -194,6 +199,7 @@ class frmMain final : public QWidget, public AgentView {
   std::optional<MainWindowModules> modules_;
   Lamp lamp_ = Lamp::Idle;
   bool centred_ = false;
+  LibTray* tray_ = nullptr;
   // The debug log's last text ended in a carriage return that was shown as a line break: a line
   // feed opening the next text belongs to it.
   bool logEndsInCarriageReturn_ = false;

@@ -6,17 +6,21 @@
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
+  // The agent lives on in the tray when its window is hidden; only its exit routine ends it.
+  QApplication::setQuitOnLastWindowClosed(false);
   LinuxPlatform desktop;
   CorvaneProgram program(
       ProgramPlatform{AgentPlatform{desktop.devices, desktop.portMap, desktop.profiles,
                                     desktop.clock, desktop.pump, desktop.boxes, desktop.office,
-                                    desktop.windows, desktop.shell},
-                      desktop.input, desktop.input, desktop.dialogs, desktop.termination},
+                                    desktop.windows, desktop.shell, desktop.registry},
+                      desktop.input, desktop.input, desktop.dialogs, desktop.termination,
+                      desktop.instanceLock, desktop.tray},
       QCoreApplication::applicationDirPath());
-  // Closing the window or a request from outside ends the event loop; the run is then taken down
-  // in order while the desktop's services are still there.
+  if (!program.Main(QCoreApplication::arguments())) {
+    return 0;
+  }
+  // Whatever else ends the event loop, the agent is taken down in order.
   QObject::connect(&application, &QCoreApplication::aboutToQuit,
-                   [&program] { program.Shutdown(); });
-  program.Main(QCoreApplication::arguments());
+                   [&program] { program.ExitApplication(); });
   return QApplication::exec();
 }

@@ -22,6 +22,7 @@
 #include "platform/linux/MonotonicTickClock.h"
 #include "platform/linux/QtEventPump.h"
 #include "platform/linux/TermiosSerialDevices.h"
+#include "platform/linux/VirtualRegistry.h"
 #include "tests/support/FakeAgentView.h"
 #include "tests/support/FakeDesktopShell.h"
 #include "tests/support/FakeMessageBoxes.h"
@@ -50,7 +51,8 @@ double percentile(std::vector<double> values, double p) {
 struct Agent {
   explicit Agent(const QString& env, SerialDevices& devices, SerialPortMap& map,
                  const QString& folder)
-      : context(AgentPlatform{devices, map, profiles, clock, pump, boxes, program, windows, shell},
+      : context(AgentPlatform{devices, map, profiles, clock, pump, boxes, program, windows, shell,
+                              registry},
                 view, AgentActions{actions, actions, actions, actions}, folder) {
     (void)env;
   }
@@ -63,6 +65,7 @@ struct Agent {
   RecordingActions actions;
   FakeWindowSystem windows;
   FakeDesktopShell shell;
+  VirtualRegistry registry{shell};
   AgentContext context;
 };
 

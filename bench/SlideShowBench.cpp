@@ -17,6 +17,7 @@
 #include "agent/LibNewSendKey.h"
 #include "editor/NotesWriter.h"
 #include "platform/linux/LinuxPlatform.h"
+#include "platform/linux/VirtualRegistry.h"
 #include "tests/support/FakeAgentView.h"
 #include "tests/support/FakeMessageBoxes.h"
 #include "tests/support/FakeSerialDevices.h"
@@ -60,6 +61,7 @@ struct Bench {
     std::optional<std::vector<SerialPortMapEntry>> entries() const override { return {}; }
   } map;
   LinuxPlatform desktop;
+  VirtualRegistry registry{desktop.shell};
   FakeMessageBoxes boxes;
   FakeAgentView view;
   RecordingActions actions;
@@ -127,7 +129,7 @@ int main(int argc, char** argv) {
   bench.agent = std::make_unique<AgentContext>(
       AgentPlatform{bench.devices, bench.map, bench.desktop.profiles, bench.desktop.clock,
                     bench.desktop.pump, bench.boxes, bench.desktop.office, bench.desktop.windows,
-                    bench.desktop.shell},
+                    bench.desktop.shell, bench.registry},
       bench.view, AgentActions{bench.controls, bench.actions, bench.actions, bench.actions},
       bench.folder.path());
   AgentContext& agent = *bench.agent;

@@ -107,6 +107,10 @@ start_window_manager() {
 start_server || exit 1
 start_window_manager || exit 1
 
+# A session's runtime folder of its own, as a login gives one (single-instance locks live there).
+mkdir -p -m 0700 "$work_dir/runtime" || exit 1
+export XDG_RUNTIME_DIR="$work_dir/runtime"
+
 # Not exec: the traps have to outlive the command to stop the servers. In the background, because
 # bash holds a trap back until a foreground command ends, and `wait` lets it run at once; the
 # explicit stdin keeps the command's input instead of the /dev/null bash gives background jobs.

@@ -11,77 +11,13 @@
 #include <optional>
 
 #include "platform/DesktopEntryExec.h"
+#include "platform/linux/DesktopEntryFile.h"
 
 namespace {
 
-using DesktopEntryGroup = QHash<QString, QString>;
-
-// The general escapes of a string value (\s \n \t \r \\). They come before the quoting of an Exec
-// value, so "\\\\" in the file is one escaped backslash inside quotes.
-QString withoutValueEscapes(QStringView value) {
-  QString out;
-  out.reserve(value.size());
-  for (qsizetype i = 0; i < value.size(); ++i) {
-    const QChar c = value[i];
-    if (c != u'\\' || i + 1 == value.size()) {
-      out.append(c);
-      continue;
-    }
-    const QChar next = value[++i];
-    if (next == u's') {
-      out.append(u' ');
-    } else if (next == u'n') {
-      out.append(u'\n');
-    } else if (next == u't') {
-      out.append(u'\t');
-    } else if (next == u'r') {
-      out.append(u'\r');
-    } else if (next == u'\\') {
-      out.append(u'\\');
-    } else {
-      out.append(c).append(next);
-    }
-  }
-  return out;
-}
-
-// The keys of the file's [Desktop Entry] group with their values, escapes resolved; the first
-// of a repeated key counts. Other groups (the entry's actions among them) are not the entry.
+// The keys of the file's [Desktop Entry] group, read within the bound of an entry.
 std::optional<DesktopEntryGroup> readDesktopEntryGroup(const QString& path) {
-  // A FIFO or a device named like an entry would block the read or never end it.
-  if (!QFileInfo(path).isFile()) {
-    return std::nullopt;
-  }
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) {
-    return std::nullopt;
-  }
-  QByteArray bytes = file.read(LinuxDesktopShell::kMaxDesktopEntryBytes);
-  if (!file.atEnd()) {
-    // A line the bound cut through would give a value cut short.
-    bytes.truncate(bytes.lastIndexOf('\n') + 1);
-  }
-  const QString text = QString::fromUtf8(bytes);
-  DesktopEntryGroup group;
-  bool inMainGroup = false;
-  for (const QStringView rawLine : QStringView(text).split(u'\n')) {
-    const QStringView line = rawLine.trimmed();
-    if (line.startsWith(u'[')) {
-      inMainGroup = line == u"[Desktop Entry]";
-      continue;
-    }
-    if (!inMainGroup || line.startsWith(u'#')) {
-      continue;
-    }
-    const qsizetype equals = line.indexOf(u'=');
-    if (equals > 0) {
-      const QString key = line.first(equals).trimmed().toString();
-      if (!group.contains(key)) {
-        group.insert(key, withoutValueEscapes(line.sliced(equals + 1).trimmed()));
-      }
-    }
-  }
-  return group;
+  return ReadDesktopEntryGroup(path, LinuxDesktopShell::kMaxDesktopEntryBytes);
 }
 
 // The local path that `pathOrAddress` names when it is a desktop entry file: a path or a file:

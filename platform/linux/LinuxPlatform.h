@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/linux/FlockInstanceLock.h"
 #include "platform/linux/IniProfileFiles.h"
 #include "platform/linux/LibreOfficePresentationProgram.h"
 #include "platform/linux/LinuxDesktopShell.h"
@@ -8,8 +9,10 @@
 #include "platform/linux/QtEventPump.h"
 #include "platform/linux/QtFileDialogs.h"
 #include "platform/linux/QtMessageBoxes.h"
+#include "platform/linux/QtTrayIcon.h"
 #include "platform/linux/TerminationSignals.h"
 #include "platform/linux/TermiosSerialDevices.h"
+#include "platform/linux/VirtualRegistry.h"
 #include "platform/linux/X11InputSynthesis.h"
 #include "platform/linux/X11WindowSystem.h"
 
@@ -34,7 +37,12 @@ class LinuxPlatform {
   LibreOfficePresentationProgram office;
   X11WindowSystem windows;
   LinuxDesktopShell shell;
+  // The registry keys the programs use, over the desktop's facts (its browser, its autostart).
+  VirtualRegistry registry{shell};
   // Keys, buttons and the pointer; also the key-sequence sender.
   X11InputSynthesis input;
   TerminationSignals termination;
+  FlockInstanceLock instanceLock;
+  // Needs the application object: build the platform after it.
+  QtTrayIcon tray;
 };

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
@@ -72,17 +73,22 @@ class AgentProgramTest : public ::testing::Test {
     ASSERT_TRUE(link_.isValid());
     const QString device = link_.filePath(QStringLiteral("handheld"));
     ASSERT_TRUE(simulator_.start(device));
-    QFile config(folder_->filePath(QStringLiteral("config.ini")));
-    ASSERT_TRUE(config.open(QIODevice::WriteOnly));
-    config.write(QByteArray("[Communications]\r\nPort=") + QByteArray::number(kPort) + "\r\n");
-    config.close();
-
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("CORVANE_SERIAL_PORTS"),
                        QStringLiteral("%1=%2").arg(kPort).arg(device));
     environment.remove(QStringLiteral("QT_QPA_PLATFORM"));  // the real X desktop
     agent_.setProcessEnvironment(environment);
     agent_.setProcessChannelMode(QProcess::ForwardedChannels);
+  }
+
+  // Starts the agent with the settings file `config`; by default the one of a user who used the
+  // handheld's port before.
+  void startAgent(const QByteArray& config = QByteArray("[Communications]\r\nPort=") +
+                                             QByteArray::number(kPort) + "\r\n") {
+    QFile file(folder_->filePath(QStringLiteral("config.ini")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(config);
+    file.close();
     agent_.start(agentPath(), {});
     ASSERT_TRUE(agent_.waitForStarted(kStartMs));
   }
@@ -127,6 +133,7 @@ class AgentProgramTest : public ::testing::Test {
 std::unique_ptr<QTemporaryDir> AgentProgramTest::folder_;
 
 TEST_F(AgentProgramTest, StartsWithTheLinkAndServesTheHandheldUntilAskedToEnd) {
+  startAgent();
   const QString version =
       askUntilAnswered(QStringLiteral("<<INFO|VERSION|>>"), QStringLiteral("^<<INFO\\|VERSION\\|"));
   EXPECT_TRUE(QRegularExpression(
@@ -137,6 +144,10 @@ TEST_F(AgentProgramTest, StartsWithTheLinkAndServesTheHandheldUntilAskedToEnd) {
                   .match(version)
                   .hasMatch())
       << version.toStdString();
+  // With its saved port it waits in the tray: its window is not on the screen.
+  X11TestWindows desktop;
+  ASSERT_TRUE(desktop.isOpen());
+  EXPECT_EQ(desktop.findByTitle(kWindowTitle), 0u) << "the window should be in the tray";
 
   std::size_t before = simulator_.received().size();
   simulator_.send(QStringLiteral("<<DIRLIST|Docs|>>"));
@@ -169,10 +180,10 @@ TEST_F(AgentProgramTest, StartsWithTheLinkAndServesTheHandheldUntilAskedToEnd) {
   EXPECT_TRUE(config.readAll().contains("Port=42")) << "the settings were saved as they were";
 }
 
+// Without a saved port the window comes up for the user to choose one; closing it ends the agent
+// and saves the settings.
 TEST_F(AgentProgramTest, EndsWhenItsWindowIsClosed) {
-  ASSERT_FALSE(
-      askUntilAnswered(QStringLiteral("<<INFO|VERSION|>>"), QStringLiteral("^<<INFO\\|VERSION\\|"))
-          .isEmpty());
+  startAgent("[Buttons]\r\nApp_A=/usr/bin/true\r\n");
   X11TestWindows desktop;
   ASSERT_TRUE(desktop.isOpen());
   X11TestWindows::Id window = 0;
@@ -180,6 +191,45 @@ TEST_F(AgentProgramTest, EndsWhenItsWindowIsClosed) {
       << "no window titled " << kWindowTitle.toStdString();
   desktop.requestClose(window);
   EXPECT_TRUE(endsCleanly());
+  QFile config(folder_->filePath(QStringLiteral("config.ini")));
+  ASSERT_TRUE(config.open(QIODevice::ReadOnly));
+  const QByteArray saved = config.readAll();
+  EXPECT_TRUE(saved.contains("App_A=/usr/bin/true")) << saved.toStdString();
+  EXPECT_TRUE(saved.contains("RootDir=")) << "the settings were saved on the way out";
+}
+
+// A second start from the same program folder says so and ends, touching nothing; the running
+// agent goes on answering.
+TEST_F(AgentProgramTest, ASecondStartIsRefusedAndChangesNothing) {
+  startAgent();
+  ASSERT_FALSE(
+      askUntilAnswered(QStringLiteral("<<INFO|VERSION|>>"), QStringLiteral("^<<INFO\\|VERSION\\|"))
+          .isEmpty());
+  QFile config(folder_->filePath(QStringLiteral("config.ini")));
+  ASSERT_TRUE(config.open(QIODevice::ReadOnly));
+  const QByteArray before = config.readAll();
+  config.close();
+
+  QProcess second;
+  second.setProcessEnvironment(agent_.processEnvironment());
+  second.setProcessChannelMode(QProcess::ForwardedChannels);
+  second.start(agentPath(), {});
+  ASSERT_TRUE(second.waitForStarted(kStartMs));
+  X11TestWindows desktop;
+  ASSERT_TRUE(desktop.isOpen());
+  X11TestWindows::Id box = 0;
+  ASSERT_TRUE(desktop.waitUntil(
+      [&] { return (box = desktop.findByTitle("CorvaneControl Already loaded")) != 0; }));
+  desktop.requestClose(box);
+  EXPECT_TRUE(second.waitForFinished(kEndMs));
+  EXPECT_EQ(second.exitCode(), 0);
+
+  ASSERT_TRUE(config.open(QIODevice::ReadOnly));
+  EXPECT_EQ(config.readAll(), before) << "the second instance wrote nothing";
+  const std::size_t from = simulator_.received().size();
+  simulator_.send(QStringLiteral("<<INFO|VERSION|>>"));
+  EXPECT_FALSE(frameMatching(QStringLiteral("^<<INFO\\|VERSION\\|"), from).isEmpty())
+      << "the first agent still holds the link";
 }
 
 }  // namespace

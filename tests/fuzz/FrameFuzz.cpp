@@ -18,6 +18,7 @@
 #include "tests/support/FakeDesktopShell.h"
 #include "tests/support/FakeEventPump.h"
 #include "tests/support/FakeLinkState.h"
+#include "tests/support/FakeRegistry.h"
 #include "tests/support/FakeSerialDevices.h"
 #include "tests/support/FakeTickClock.h"
 #include "tests/support/NoProfileFiles.h"
@@ -73,7 +74,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   settings.ButtonApps[1] = QStringLiteral("editor");
   settings.ButtonApps[4] = QStringLiteral("calculator");
   FakeDesktopShell shell;
-  DefaultBrowser browser(shell);
+  FakeRegistry registry;
+  DefaultBrowser browser(registry);
   const QString browsers[] = {QStringLiteral("FIREFOX"), QStringLiteral("INTERNET_EXPLORER"),
                               QString()};
   browser.BrowserType = browsers[mode % 3];

@@ -14,6 +14,7 @@
 #include "platform/linux/MonotonicTickClock.h"
 #include "platform/linux/QtEventPump.h"
 #include "platform/linux/TermiosSerialDevices.h"
+#include "platform/linux/VirtualRegistry.h"
 #include "tests/support/FakeAgentView.h"
 #include "tests/support/FakeDesktopShell.h"
 #include "tests/support/FakeMessageBoxes.h"
@@ -47,7 +48,7 @@ class AgentLinkTest : public ::testing::Test {
     writeConfig(QStringLiteral("[Communications]\r\nPort=%1\r\n").arg(savedPort));
     agent_ = std::make_unique<AgentContext>(
         AgentPlatform{*devices_, *map_, profiles_, clock_, pump_, boxes_, program_, windows_,
-                      shell_},
+                      shell_, registry_},
         view_, AgentActions{actions_, actions_, actions_, actions_}, dir_.path());
     agent_->settings.LoadConfig();
     agent_->serial.FillPortList();
@@ -90,6 +91,7 @@ class AgentLinkTest : public ::testing::Test {
   RecordingActions actions_;
   FakeWindowSystem windows_;
   FakeDesktopShell shell_;
+  VirtualRegistry registry_{shell_};
   std::unique_ptr<AgentContext> agent_;
   QTimer timer_;
   int ticks_ = 0;

@@ -13,6 +13,7 @@
 #include "agent/LibNewSendKey.h"
 #include "editor/NotesWriter.h"
 #include "platform/linux/LinuxPlatform.h"
+#include "platform/linux/VirtualRegistry.h"
 #include "shared/NotesReader.h"
 #include "tests/support/FakeAgentView.h"
 #include "tests/support/FakeMessageBoxes.h"
@@ -77,7 +78,7 @@ class SlideShowOverLinkTest : public ::testing::Test {
     LinuxPlatform& d = *desktop_;
     agent_ = std::make_unique<AgentContext>(
         AgentPlatform{*devices_, *map_, d.profiles, d.clock, d.pump, boxes_, d.office, d.windows,
-                      d.shell},
+                      d.shell, registry_},
         view_, AgentActions{controls_, actions_, actions_, actions_}, folder_->path());
     agent_->settings.LoadConfig();
     agent_->serial.FillPortList();
@@ -151,6 +152,7 @@ class SlideShowOverLinkTest : public ::testing::Test {
   FakeMessageBoxes boxes_;
   FakeAgentView view_;
   RecordingActions actions_;
+  VirtualRegistry registry_{desktop_->shell};
   LibNewSendKey sendKey_{desktop_->input};
   LibControls controls_{desktop_->input, desktop_->input, sendKey_, desktop_->windows,
                         desktop_->clock};

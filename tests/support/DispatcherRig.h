@@ -14,6 +14,7 @@
 #include "tests/support/FakeDesktopShell.h"
 #include "tests/support/FakeEventPump.h"
 #include "tests/support/FakeLinkState.h"
+#include "tests/support/FakeRegistry.h"
 #include "tests/support/FakeSerialDevices.h"
 #include "tests/support/FakeTickClock.h"
 #include "tests/support/NoProfileFiles.h"
@@ -36,7 +37,8 @@ class DispatcherRig {
   LibSettings settings_{profiles_, QStringLiteral("/nonexistent")};
   FakeLinkState link_;
   FakeDesktopShell shell_;
-  DefaultBrowser browser_{shell_};
+  FakeRegistry registry_;
+  DefaultBrowser browser_{registry_};
   FakeAgentView view_;
   DebugLog debugLog_{view_};
   FakeTickClock clock_;

@@ -20,6 +20,7 @@
 #include "tests/support/FakeEventPump.h"
 #include "tests/support/FakeFileDialogs.h"
 #include "tests/support/FakeMessageBoxes.h"
+#include "tests/support/FakeRegistry.h"
 #include "tests/support/FakeSerialDevices.h"
 #include "tests/support/FakeSerialPortMap.h"
 #include "tests/support/FakeTickClock.h"
@@ -70,7 +71,7 @@ class MainWindowRig {
     window_ = std::make_unique<frmMain>(MainWindowServices{boxes_, dialogs_, shell_, folder()});
     agent_ = std::make_unique<AgentContext>(
         AgentPlatform{devices_, portMap_, profiles_, clock_, pump_, boxes_, program_, windows_,
-                      shell_},
+                      shell_, registry_},
         *window_, AgentActions{actions_, media_, volume_, product_}, folder());
     window_->Attach(MainWindowModules{agent_->serial, agent_->settings, agent_->receiveLoop,
                                       agent_->notify, agent_->debugLog, media_, product_});
@@ -104,6 +105,7 @@ class MainWindowRig {
   ScriptedPresentationProgram program_;
   FakeWindowSystem windows_;
   FakeDesktopShell shell_;
+  FakeRegistry registry_;
   FakeFileDialogs dialogs_;
   RecordingActions actions_;
   libWMP media_;

@@ -16,6 +16,7 @@
 #include "platform/DesktopShell.h"
 #include "tests/support/DispatcherRig.h"
 #include "tests/support/FakeDesktopShell.h"
+#include "tests/support/FakeRegistry.h"
 #include "tests/support/FakeWindowSystem.h"
 #include "tests/support/TestPrinting.h"
 #include "tests/support/Utf8Text.h"
@@ -240,6 +241,15 @@ class LaunchProgramTest : public LibCommandsTest {
     return text(value).replace(QStringLiteral("$B"), base_.path());
   }
 
+  // The registry as the desktop fills it: the browser's command as the default value of
+  // "http\shell\open\command", the key missing when the desktop names no browser.
+  static void putBrowserCommand(FakeRegistry& registry, const QString& command) {
+    if (!command.isEmpty()) {
+      registry.put(RegistryRoot::ClassesRoot, QStringLiteral("http\\shell\\open\\command"),
+                   QString(), RegistryValue{registry::kRegSz, command, 0});
+    }
+  }
+
   QByteArray savedPath_;
 };
 
@@ -336,8 +346,9 @@ TEST_F(LaunchProgramTest, TheBrowserNamesStartTheDesktopsBrowser) {
     SCOPED_TRACE(c.command);
     shell_.starts.clear();
     shell_.opened.clear();
-    shell_.browserCommand = text(c.browserCommand);
-    DefaultBrowser browser{shell_};
+    FakeRegistry registry;
+    putBrowserCommand(registry, text(c.browserCommand));
+    DefaultBrowser browser{registry};
     LibCommands commands{
         CommandsServices{windows_, shell_, general_, settings_, browser, clock_, pump_}};
     commands.LaunchProgram(text(c.command), LibCommands::kShowMaximized);
@@ -353,7 +364,8 @@ TEST_F(LaunchProgramTest, TheBrowserNamesStartTheDesktopsBrowser) {
   }
 }
 
-// One look at the desktop serves the whole agent: the type the handheld is told and every start.
+// One look at the registry serves the whole agent: the type the handheld is told and every start.
+// The desktop itself is asked only behind the registry, which keeps that answer.
 TEST_F(LaunchProgramTest, TheDefaultBrowserIsLookedUpOnce) {
   struct Case {
     const char* browserCommand;
@@ -367,15 +379,17 @@ TEST_F(LaunchProgramTest, TheDefaultBrowserIsLookedUpOnce) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.browserCommand);
-    shell_.browserCommand = text(c.browserCommand);
+    FakeRegistry registry;
+    putBrowserCommand(registry, text(c.browserCommand));
     shell_.browserLookups = 0;
-    DefaultBrowser browser{shell_};
+    DefaultBrowser browser{registry};
     LibCommands commands{
         CommandsServices{windows_, shell_, general_, settings_, browser, clock_, pump_}};
     EXPECT_EQ(browser.DetectDefaultBrowser(), text(c.type));
     commands.LaunchProgram(QStringLiteral("firefox"), LibCommands::kShowMaximized);
     commands.LaunchProgram(QStringLiteral("iexplore"), LibCommands::kShowMaximized);
-    EXPECT_EQ(shell_.browserLookups, 1);
+    EXPECT_EQ(registry.queries, 1);
+    EXPECT_EQ(shell_.browserLookups, 0);
   }
 }
 

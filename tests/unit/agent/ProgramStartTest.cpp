@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
+#include <QCloseEvent>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <functional>
+#include <memory>
 
 #include "agent/CorvaneProgram.h"
 #include "agent/Version.h"
@@ -14,9 +17,11 @@
 #include "tests/support/FakeFileDialogs.h"
 #include "tests/support/FakeInputSynthesis.h"
 #include "tests/support/FakeMessageBoxes.h"
+#include "tests/support/FakeRegistry.h"
 #include "tests/support/FakeSerialDevices.h"
 #include "tests/support/FakeSerialPortMap.h"
 #include "tests/support/FakeTickClock.h"
+#include "tests/support/FakeTrayIcon.h"
 #include "tests/support/FakeWindowSystem.h"
 #include "tests/support/ScriptedPresentationProgram.h"
 
@@ -51,58 +56,134 @@ class NoShutdownRequests final : public ShutdownRequests {
   std::function<void()> handler_;
 };
 
-// The program's entry procedure over doubles of the desktop and the real settings file: the
-// saved port starts, the handheld is answered with the build's version, and the browser label
-// says what the desktop's browser is.
-TEST(ProgramStartTest, MainBringsTheAgentUpWithItsSavedPort) {
-  QTemporaryDir folder;
-  ASSERT_TRUE(QDir(folder.path()).mkpath(QStringLiteral("Shared/Presentations/Notes")));
-  QFile config(folder.filePath(QStringLiteral("config.ini")));
-  ASSERT_TRUE(config.open(QIODevice::WriteOnly));
-  config.write("[Communications]\r\nPort=7\r\n");
-  config.close();
+class HeldInstanceLock final : public InstanceLock {
+ public:
+  bool heldElsewhere = false;
+  bool acquire(const QString& /*programFolder*/) override { return !heldElsewhere; }
+};
 
-  FakeSerialDevices devices;
-  const auto device = devices.add(QStringLiteral("COM7"));
-  FakeSerialPortMap portMap;
-  portMap.map.emplace();
-  portMap.map->push_back({QStringLiteral("\\Device\\BthModem7"), QStringLiteral("COM7")});
-  IniProfileFiles profiles;
-  FakeTickClock clock;
-  clock.step = 100;
-  FakeEventPump pump;
-  FakeMessageBoxes boxes;
-  ScriptedPresentationProgram office;
-  FakeWindowSystem windows;
-  FakeDesktopShell shell;
-  shell.browserCommand = QStringLiteral("/usr/lib/firefox-esr/firefox-esr %u");
-  FakeInputSynthesis input;
-  FakeFileDialogs dialogs;
-  NoShutdownRequests shutdown;
+// The program over doubles of the desktop and the real settings file in a folder of its own,
+// with a saved port 7 that is there.
+class ProgramRig : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(QDir(folder_.path()).mkpath(QStringLiteral("Shared/Presentations/Notes")));
+    writeConfig("[Communications]\r\nPort=7\r\n");
+    device_ = devices_.add(QStringLiteral("COM7"));
+    portMap_.map.emplace();
+    portMap_.map->push_back({QStringLiteral("\\Device\\BthModem7"), QStringLiteral("COM7")});
+    clock_.step = 100;
+    registry_.put(
+        RegistryRoot::ClassesRoot, QStringLiteral("http\\shell\\open\\command"), QString(),
+        RegistryValue{registry::kRegSz, QStringLiteral("/usr/lib/firefox-esr/firefox-esr %u")});
+    program_ = std::make_unique<CorvaneProgram>(
+        ProgramPlatform{AgentPlatform{devices_, portMap_, profiles_, clock_, pump_, boxes_, office_,
+                                      windows_, shell_, registry_},
+                        input_, input_, dialogs_, shutdown_, lock_, tray_},
+        folder_.path());
+  }
 
-  CorvaneProgram program(ProgramPlatform{AgentPlatform{devices, portMap, profiles, clock, pump,
-                                                       boxes, office, windows, shell},
-                                         input, input, dialogs, shutdown},
-                         folder.path());
-  program.Main({QStringLiteral("/opt/corvane/Corvane")});
+  void writeConfig(const QByteArray& bytes) {
+    QFile config(folder_.filePath(QStringLiteral("config.ini")));
+    ASSERT_TRUE(config.open(QIODevice::WriteOnly));
+    config.write(bytes);
+  }
+  QByteArray configBytes() const {
+    QFile config(folder_.filePath(QStringLiteral("config.ini")));
+    return config.open(QIODevice::ReadOnly) ? config.readAll() : QByteArray();
+  }
+
+  QTemporaryDir folder_;
+  FakeSerialDevices devices_;
+  std::shared_ptr<FakeSerialDevices::Device> device_;
+  FakeSerialPortMap portMap_;
+  IniProfileFiles profiles_;
+  FakeTickClock clock_;
+  FakeEventPump pump_;
+  FakeMessageBoxes boxes_;
+  ScriptedPresentationProgram office_;
+  FakeWindowSystem windows_;
+  FakeDesktopShell shell_;
+  FakeRegistry registry_;
+  FakeInputSynthesis input_;
+  FakeFileDialogs dialogs_;
+  NoShutdownRequests shutdown_;
+  HeldInstanceLock lock_;
+  FakeTrayIcon tray_;
+  std::unique_ptr<CorvaneProgram> program_;
+};
+
+// The entry procedure: the saved port starts, the handheld is answered with the build's version,
+// and the browser label says what the desktop's browser is.
+TEST_F(ProgramRig, MainBringsTheAgentUpWithItsSavedPort) {
+  ASSERT_TRUE(program_->Main({QStringLiteral("/opt/corvane/Corvane")}));
+  CorvaneProgram& program = *program_;
 
   EXPECT_TRUE(program.agent().serial.PortOpen);
   EXPECT_FALSE(program.agent().debugLog.DebugMode) << "the program's own path is no argument";
   EXPECT_EQ(program.window().lblValDefBrowser->text(), QStringLiteral("FIREFOX"));
   EXPECT_EQ(program.window().windowTitle(), QStringLiteral("CorvaneControl - Desktop"));
-  EXPECT_TRUE(shutdown.handler_) << "a request from outside ends the program";
+  EXPECT_TRUE(shutdown_.handler_) << "a request from outside ends the program";
+  EXPECT_FALSE(program.window().chkRunStartup->isChecked()) << "no start-up entry";
 
   program.agent().general.ProcessMessage(QStringLiteral("<<INFO|VERSION|>>"));
-  EXPECT_TRUE(QString::fromLatin1(device->written)
+  EXPECT_TRUE(QString::fromLatin1(device_->written)
                   .startsWith(QStringLiteral("<<INFO|VERSION|<PRODUCT>QZD</PRODUCT><VERSION>") +
                               CorvaneProgram::VersionText() + QStringLiteral("</VERSION>")))
-      << device->written.toStdString();
+      << device_->written.toStdString();
 
-  // Ending it closes the port and keeps the settings.
-  program.Shutdown();
+  // A request from outside takes the ordered way out: the port closes, the settings stay.
+  shutdown_.handler_();
+  EXPECT_TRUE(program.exited());
   EXPECT_FALSE(program.agent().serial.PortOpen);
-  ASSERT_TRUE(config.open(QIODevice::ReadOnly));
-  EXPECT_TRUE(config.readAll().contains("Port=7"));
+  EXPECT_TRUE(configBytes().contains("Port=7"));
+}
+
+// A second instance says so, exactly as worded, and touches nothing: no port, no settings.
+TEST_F(ProgramRig, ASecondInstanceOnlyTellsTheUser) {
+  lock_.heldElsewhere = true;
+  const QByteArray before = configBytes();
+  EXPECT_FALSE(program_->Main({QStringLiteral("Corvane")}));
+  ASSERT_EQ(boxes_.shown.size(), 1u);
+  EXPECT_EQ(boxes_.shown[0].title, QStringLiteral("CorvaneControl Already loaded"));
+  EXPECT_EQ(boxes_.shown[0].text,
+            QStringLiteral("CorvaneControl is already running on the\ntaskbar.  Click the red "
+                           "CorvaneControl icon to\nto open the application."));
+  EXPECT_EQ(boxes_.shown[0].icon, MessageBoxIcon::Information);
+  EXPECT_FALSE(program_->agent().serial.PortOpen);
+  EXPECT_TRUE(devices_.calls.isEmpty()) << "no port was opened";
+  EXPECT_FALSE(program_->window().isVisible());
+  EXPECT_EQ(configBytes(), before);
+}
+
+// A close request within a second of a left-button release the agent injected only sends the
+// window away; from a second on it ends the agent, also across the tick count's wrap.
+TEST_F(ProgramRig, TheCloseGuardKeepsARemoteClickFromEndingTheAgent) {
+  ASSERT_TRUE(program_->Main({QStringLiteral("Corvane")}));
+  const struct {
+    const char* name;
+    quint32 releasedAt;
+    quint32 closedAt;
+    bool ends;
+  } cases[] = {
+      {"999 ms after", 5000, 5999, false},
+      {"1000 ms after", 5000, 6000, true},
+      {"999 ms across the wrap", 0xFFFFFE00u, 0x000001E7u, false},
+      {"1000 ms across the wrap", 0xFFFFFE00u, 0x000001E8u, true},
+      {"999 ms above 2^31", 0x80000010u, 0x800003F7u, false},
+      {"1000 ms above 2^31", 0x80000010u, 0x800003F8u, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    program_->controls().LastLeftUpTick = c.releasedAt;
+    clock_.now = c.closedAt;
+    clock_.step = 0;
+    QCloseEvent close;
+    EXPECT_EQ(program_->Form_QueryUnload(&close), c.ends);
+    EXPECT_EQ(close.isAccepted(), c.ends);
+    EXPECT_EQ(program_->window().isMinimized(), !c.ends);
+    program_->window().setWindowState(Qt::WindowNoState);
+  }
 }
 
 }  // namespace
