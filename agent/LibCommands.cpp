@@ -7,6 +7,7 @@
 #include <QStringView>
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 #include "agent/FrameText.h"
 #include "agent/LibNotify.h"
@@ -76,7 +77,15 @@ bool isProgramOnPath(const QString& name) {
 struct ProgramCall {
   QString program;
   QStringList arguments;
+  // The program is something to start (an executable file, or a name on PATH); anything else is
+  // opened with the desktop's application for it.
+  bool startable = false;
 };
+
+// A command part that was not already found to be a program.
+ProgramCall asGiven(const QString& program, QStringList arguments = {}) {
+  return {program, std::move(arguments), isExecutableFile(program) || isProgramOnPath(program)};
+}
 
 // Linux: a command without ".EXE" names its program by the longest run of leading words that is
 // an executable file (a path may hold spaces), else by a first word found on PATH; the rest are
@@ -87,14 +96,14 @@ ProgramCall splitLinuxCommand(const QString& command) {
   for (qsizetype count = tried; count > 0; --count) {
     const QString candidate = words.first(count).join(u' ');
     if (candidate.contains(u'/') && isExecutableFile(candidate)) {
-      return {candidate, splitArguments(QStringView(command).mid(candidate.size()))};
+      return {candidate, splitArguments(QStringView(command).mid(candidate.size())), true};
     }
   }
   const QString& first = words.constFirst();
   if (isProgramOnPath(first)) {
-    return {first, splitArguments(QStringView(command).mid(first.size()))};
+    return {first, splitArguments(QStringView(command).mid(first.size())), true};
   }
-  return {command, {}};
+  return asGiven(command);
 }
 
 ProgramCall splitCommand(const QString& command) {
@@ -106,9 +115,9 @@ ProgramCall splitCommand(const QString& command) {
   // otherwise the whole command is the program.
   const qsizetype afterExe = exe + kExeSuffix.size();
   if (command.indexOf(u' ', afterExe) < 0) {
-    return {command, {}};
+    return asGiven(command);
   }
-  return {command.left(afterExe), splitArguments(QStringView(command).mid(afterExe))};
+  return asGiven(command.left(afterExe), splitArguments(QStringView(command).mid(afterExe)));
 }
 
 }  // namespace
@@ -221,7 +230,7 @@ void LibCommands::LaunchProgram(const QString& command, qint32 windowStyle) {
     // desktop entry) opens with the desktop's application for it, as the shell's open did. A
     // failure is simply nothing started; the pause still follows.
     const ProgramCall call = splitCommand(command);
-    if (isExecutableFile(call.program) || isProgramOnPath(call.program)) {
+    if (call.startable) {
       (void)services_.shell.startProgram(call.program, call.arguments, style);
     } else {
       (void)services_.shell.openWithDefaultApplication(call.program);

@@ -92,20 +92,21 @@ bool LibSlideMgr::openDocument(const QString& folderArgument, const QString& fil
     return false;
   }
 
-  const QString notesPath = notesPathFor(*path);
-  model().NotesLoaded = FileExists(notesPath) && notesFileGivesSlides(notesPath);
+  const std::optional<PresentationModel> notes = readNotes(notesPathFor(*path));
+  model().NotesLoaded = notes.has_value();
 
   if (isPresentation(file)) {
-    openPresentation(*path, notesPath);
+    openPresentation(*path, notes);
     return false;
   }
-  return openOtherDocument(*path, notesPath);
+  return openOtherDocument(*path, notes);
 }
 
-void LibSlideMgr::openPresentation(const QString& path, const QString& notesPath) {
+void LibSlideMgr::openPresentation(const QString& path,
+                                   const std::optional<PresentationModel>& notes) {
   libPresentation& presentation = services_.presentation;
   ForegroundReports& reports = services_.reports;
-  if (!model().NotesLoaded) {
+  if (!notes) {
     presentation.ResetPresentationModel();
     reports.SuppressNextReport();
     // The result only says whether the program started; the entry below says so to the
@@ -122,7 +123,7 @@ void LibSlideMgr::openPresentation(const QString& path, const QString& notesPath
     reports.SuppressNextReport();
     // The notes file fills the slides; the program only has to open the presentation.
     (void)presentation.LoadPresentation(path, false, false);
-    loadNotes(notesPath);
+    applyNotes(*notes);
     const QString titleBefore = services_.windows.foregroundTitle();
     presentation.StartSlideShow();
     waitForShowWindow(titleBefore);
@@ -135,28 +136,29 @@ void LibSlideMgr::openPresentation(const QString& path, const QString& notesPath
                             QStringLiteral("TRUE"));
 }
 
-bool LibSlideMgr::notesFileGivesSlides(const QString& notesPath) const {
+std::optional<PresentationModel> LibSlideMgr::readNotes(const QString& notesPath) const {
+  if (!FileExists(notesPath)) {
+    return std::nullopt;
+  }
+  PresentationModel notes;
+  LoadNotesFile(notesPath, notes, services_.parser);
   // A file the reader refuses (a slide count it cannot hold, a file cut short before its slides)
   // is no notes file: the presentation then opens as one without notes, its slides counted from
-  // the program.
-  PresentationModel scratch;
-  LoadNotesFile(notesPath, scratch, services_.parser);
-  return scratch.SlideCount > 0;
+  // the program, and nothing of the previous presentation is sent as this one's.
+  if (notes.SlideCount <= 0) {
+    return std::nullopt;
+  }
+  return notes;
 }
 
-void LibSlideMgr::loadNotes(const QString& notesPath) {
-  // What the file fills starts empty, so that nothing of the previous presentation is ever sent
-  // as this one's, also when the file changed since it was looked at.
+void LibSlideMgr::applyNotes(const PresentationModel& notes) {
+  // What the notes file fills, and only that: the program's references and the show stay.
   PresentationModel& m = model();
-  m.Slides.assign(2, SlideRecord{});
-  m.SlideCount = 0;
-  m.PresentationTitle.clear();
-  LoadNotesFile(notesPath, m, services_.parser);
-  // Without a single slide from it, the presentation has no notes: the handheld gets the
-  // counting entry.
-  if (m.SlideCount <= 0) {
-    m.NotesLoaded = false;
-  }
+  m.PresentationTitle = notes.PresentationTitle;
+  m.PresentationFileName = notes.PresentationFileName;
+  m.PresentationPath = notes.PresentationPath;
+  m.SlideCount = notes.SlideCount;
+  m.Slides = notes.Slides;
 }
 
 void LibSlideMgr::waitForShowWindow(const QString& titleBefore) {
@@ -168,17 +170,16 @@ void LibSlideMgr::waitForShowWindow(const QString& titleBefore) {
       [this, &titleBefore] { return services_.windows.foregroundTitle() != titleBefore; });
 }
 
-bool LibSlideMgr::openOtherDocument(const QString& path, const QString& notesPath) {
+bool LibSlideMgr::openOtherDocument(const QString& path,
+                                    const std::optional<PresentationModel>& notes) {
   libPresentation& presentation = services_.presentation;
   ForegroundReports& reports = services_.reports;
   presentation.ResetPresentationModel();
   presentation.ClosePowerPoint();
   reports.SuppressNextReport();
   model().CurrentSlide = 1;
-  if (model().NotesLoaded) {
-    loadNotes(notesPath);
-  }
-  if (model().NotesLoaded) {
+  if (notes) {
+    applyNotes(*notes);
     SendSlideNotes(model().CurrentSlide, true);
     Pause(services_.clock, services_.pump, kOpenPauseMs);
   }

@@ -75,11 +75,13 @@ class LibSlideMgr final : public SlideShowActions {
   PresentationModel& model() { return services_.presentation.Model; }
   [[nodiscard]] const PresentationModel& model() const { return services_.presentation.Model; }
 
-  void openPresentation(const QString& path, const QString& notesPath);
-  bool openOtherDocument(const QString& path, const QString& notesPath);
+  void openPresentation(const QString& path, const std::optional<PresentationModel>& notes);
+  bool openOtherDocument(const QString& path, const std::optional<PresentationModel>& notes);
   void waitForShowWindow(const QString& titleBefore);
-  [[nodiscard]] bool notesFileGivesSlides(const QString& notesPath) const;
-  void loadNotes(const QString& notesPath);
+  // The notes file read once: its title, names and slides; nothing when there is no file or it
+  // gives no slide.
+  [[nodiscard]] std::optional<PresentationModel> readNotes(const QString& notesPath) const;
+  void applyNotes(const PresentationModel& notes);
   void sendKeys(const QString& keys);
 
   // The slide-show commands, one each (the two keys of a direction share one).
