@@ -44,6 +44,8 @@ CorvaneProgram::CorvaneProgram(const ProgramPlatform& platform, const QString& p
       sendKey_(platform.input),
       controls_(platform.input, platform.keys, sendKey_, platform.agent.windows,
                 platform.agent.clock),
+      media_(platform.players),
+      volume_(platform.mixers),
       product_(media_, volume_),
       about_(AboutBoxServices{platform.agent.boxes, platform.agent.shell, programFolder}, product_),
       window_(MainWindowServices{platform.agent.boxes, platform.dialogs, platform.agent.shell,
@@ -57,6 +59,12 @@ CorvaneProgram::CorvaneProgram(const ProgramPlatform& platform, const QString& p
   window_.Attach(MainWindowModules{agent_.serial, agent_.settings, agent_.receiveLoop,
                                    agent_.notify, agent_.debugLog, media_, product_});
   window_.AttachTray(tray_);
+  media_.Attach(
+      MediaServices{agent_.general, agent_.serial, agent_.presentation.Model, *window_.wmp});
+  // The sound system's complaints belong in the debug log, not on a terminal nobody reads.
+  platform.mixers.setDiagnostics([this](const QString& complaint) {
+    agent_.debugLog.Append(QStringLiteral("MIXER: ") + complaint + QStringLiteral("\r\n"));
+  });
   QObject::connect(&window_, &frmMain::aboutFormRequested, &window_,
                    [this] { about_.ShowAboutForm(); });
   // The start-up check box follows the user's release of a mouse button over it.
@@ -67,7 +75,11 @@ CorvaneProgram::CorvaneProgram(const ProgramPlatform& platform, const QString& p
   platform.shutdown.setHandler([this] { ExitApplication(); });
 }
 
-CorvaneProgram::~CorvaneProgram() { window_.removeEventFilter(closeWatch_.get()); }
+CorvaneProgram::~CorvaneProgram() {
+  window_.removeEventFilter(closeWatch_.get());
+  // The mixers outlive the program; their complaints must not reach its log after it.
+  platform_.mixers.setDiagnostics({});
+}
 
 QString CorvaneProgram::VersionText() {
   return QStringLiteral("%1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionRevision);
@@ -101,8 +113,10 @@ bool CorvaneProgram::Main(const QStringList& arguments) {
   }
   window_.Form_Load(agent_.debugLog.DebugMode, AppVersion);
   window_.SetDefaultBrowserCaption(browser.BrowserType);
-  // Without a player there are no playlists to read.
-  (void)media_.InitWMP();
+  // A player that cannot be bound now gets its next chance when the handheld asks for playlists.
+  if (media_.InitWMP()) {
+    media_.LoadPlaylists();
+  }
   registry_.SyncRunAtStartup(true);
   return true;
 }
@@ -132,6 +146,7 @@ void CorvaneProgram::ExitApplication() {
   EventPump& pump = platform_.agent.pump;
   tray_.RemoveTrayIcon();
   agent_.serial.StopSerialLink();
+  media_.ReleasePlayer();
   agent_.commands.WindowListBox.clear();
   // The receive timer keeps running on the closed port; the reports and the lamp stop.
   window_.Timer1.stop();

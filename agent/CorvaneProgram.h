@@ -15,10 +15,12 @@
 #include "agent/frmAbout.h"
 #include "agent/frmMain.h"
 #include "agent/libWMP.h"
+#include "platform/AudioMixer.h"
 #include "platform/FileDialogs.h"
 #include "platform/InputSynthesis.h"
 #include "platform/InstanceLock.h"
 #include "platform/KeySequenceSender.h"
+#include "platform/MediaPlayer.h"
 #include "platform/ShutdownRequests.h"
 #include "platform/TrayIcon.h"
 
@@ -34,6 +36,8 @@ struct ProgramPlatform {
   ShutdownRequests& shutdown;
   InstanceLock& instanceLock;
   TrayIcon& tray;
+  MediaPlayers& players;
+  AudioMixers& mixers;
 };
 
 // The agent program: its window and modules over the desktop's services, brought up by the entry

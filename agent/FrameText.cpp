@@ -1,5 +1,6 @@
 #include "agent/FrameText.h"
 
+#include <utility>
 #include <vector>
 
 namespace frametext {
@@ -30,6 +31,11 @@ QString WithoutFrameEnd(QString text) {
     text[i] = u' ';
   }
   return text;
+}
+
+QString FieldValue(QString text) {
+  text.replace(kFieldSeparator.at(0), u' ');
+  return WithoutFrameEnd(std::move(text));
 }
 
 }  // namespace frametext

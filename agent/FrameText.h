@@ -20,4 +20,8 @@ inline constexpr QStringView kFieldSeparator = u"|";
 // unprintable character does; a lone ">" inside the text ("a -> b") stays.
 [[nodiscard]] QString WithoutFrameEnd(QString text);
 
+// A value that fills one field of a frame: besides the frame's end, a "|" would start a field of
+// its own, so it becomes a space too.
+[[nodiscard]] QString FieldValue(QString text);
+
 }  // namespace frametext

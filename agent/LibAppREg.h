@@ -11,7 +11,7 @@
 // volume.
 class LibAppREg final : public ProductInfo {
  public:
-  LibAppREg(const libWMP& media, const LibWMPCustom& volume) : media_(media), volume_(volume) {}
+  LibAppREg(const libWMP& media, LibWMPCustom& volume) : media_(media), volume_(volume) {}
 
   QString ProductCode;
   QString ProductVersion;
@@ -25,5 +25,5 @@ class LibAppREg final : public ProductInfo {
 
  private:
   const libWMP& media_;
-  const LibWMPCustom& volume_;
+  LibWMPCustom& volume_;
 };

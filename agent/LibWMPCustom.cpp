@@ -1,6 +1,16 @@
 #include "agent/LibWMPCustom.h"
 
-void LibWMPCustom::SetMasterVolume(qint32 percent) {
-  // Values outside 0..100 are ignored; within them there is no mixer to set.
-  (void)percent;
+LibWMPCustom::LibWMPCustom(AudioMixers& mixers) : mixers_(mixers) {}
+
+LibWMPCustom::~LibWMPCustom() = default;
+
+cMixer& LibWMPCustom::masterMixer() {
+  if (!MasterMixer) {
+    MasterMixer = std::make_unique<cMixer>(mixers_);
+  }
+  return *MasterMixer;
 }
+
+qint32 LibWMPCustom::GetMasterVolume() { return masterMixer().Value(); }
+
+void LibWMPCustom::SetMasterVolume(qint32 percent) { masterMixer().SetValue(percent); }

@@ -14,7 +14,7 @@ int main(int argc, char* argv[]) {
                                     desktop.clock, desktop.pump, desktop.boxes, desktop.office,
                                     desktop.windows, desktop.shell, desktop.registry},
                       desktop.input, desktop.input, desktop.dialogs, desktop.termination,
-                      desktop.instanceLock, desktop.tray},
+                      desktop.instanceLock, desktop.tray, desktop.players, desktop.mixers},
       QCoreApplication::applicationDirPath());
   if (!program.Main(QCoreApplication::arguments())) {
     return 0;

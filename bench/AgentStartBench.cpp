@@ -2,8 +2,6 @@
 // answering the handheld (median of ten starts), and the program's processor time while it idles
 // for a minute with the link open. Run inside a desktop:
 //   bash scripts/with-desktop.sh build/release/bench/bench_agent_start [idle seconds]
-#include <unistd.h>
-
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -15,6 +13,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "bench/ProcessTimes.h"
 #include "tests/support/SimulatorProcess.h"
 
 namespace {
@@ -22,22 +21,6 @@ namespace {
 constexpr int kStarts = 10;
 constexpr int kPort = 42;
 constexpr int kAnswerMs = 20000;
-
-// User and system time of the process so far, in seconds, from /proc.
-double cpuSecondsOf(qint64 pid) {
-  QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-  if (!stat.open(QIODevice::ReadOnly)) {
-    return -1;
-  }
-  const QByteArray text = stat.readAll();
-  // The fields after the command name, which sits in parentheses and may hold spaces.
-  const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-  if (fields.size() < 13) {
-    return -1;
-  }
-  const double ticks = fields[11].toDouble() + fields[12].toDouble();
-  return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
-}
 
 struct Run {
   QTemporaryDir link;

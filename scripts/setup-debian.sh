@@ -17,7 +17,7 @@ PACKAGES=(
   # LibreOffice, for the presentation program adapter; its GTK 3 toolkit paints the slide show
   libreoffice-impress libreoffice-dev libreoffice-gtk3
   # Media and audio
-  libmpv-dev libasound2-dev sox pulseaudio libasound2-plugins alsa-utils
+  libmpv-dev libasound2-dev sox pulseaudio pulseaudio-utils libasound2-plugins alsa-utils
 )
 
 missing=()

@@ -26,18 +26,8 @@ wm_pid=""
 command_pid=""
 work_dir="$(mktemp -d "${TMPDIR:-/tmp}/corvane-desktop.XXXXXX")" || exit 1
 
-stop_process() {
-  local pid="$1"
-  [[ -n "$pid" ]] || return 0
-  kill "$pid" 2>/dev/null || return 0
-  local i
-  for ((i = 0; i < 30; ++i)); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  kill -9 "$pid" 2>/dev/null || true
-  wait "$pid" 2>/dev/null || true
-}
+# shellcheck source=lib/processes.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib/processes.sh"
 
 cleanup() {
   stop_process "$command_pid"
@@ -48,10 +38,7 @@ cleanup() {
   xvfb_pid=""
   rm -rf -- "$work_dir"
 }
-trap cleanup EXIT
-trap 'exit 143' TERM
-trap 'exit 130' INT
-trap 'exit 129' HUP
+run_cleanup_on_exit cleanup
 
 # Starts Xvfb on the first display number that is free and that the server accepts. Two runs
 # started together may pick the same free number; the loser's server exits (the lock is taken)

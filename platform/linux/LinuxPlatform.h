@@ -1,11 +1,13 @@
 #pragma once
 
+#include "platform/linux/AlsaAudioMixers.h"
 #include "platform/linux/FlockInstanceLock.h"
 #include "platform/linux/IniProfileFiles.h"
 #include "platform/linux/LibreOfficePresentationProgram.h"
 #include "platform/linux/LinuxDesktopShell.h"
 #include "platform/linux/LinuxSerialPortMap.h"
 #include "platform/linux/MonotonicTickClock.h"
+#include "platform/linux/MpvMediaPlayers.h"
 #include "platform/linux/QtEventPump.h"
 #include "platform/linux/QtFileDialogs.h"
 #include "platform/linux/QtMessageBoxes.h"
@@ -45,4 +47,9 @@ class LinuxPlatform {
   FlockInstanceLock instanceLock;
   // Needs the application object: build the platform after it.
   QtTrayIcon tray;
+  // The speakers' master volume on the default sound card.
+  AlsaAudioMixers mixers;
+  // Players on libmpv over the user's music folder (or CORVANE_MEDIA_LIBRARY), with the
+  // desktop's own audio and video outputs.
+  MpvMediaPlayers players{MpvPlayerOptions{}};
 };

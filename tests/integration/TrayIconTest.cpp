@@ -16,6 +16,7 @@
 #include "agent/LibTray.h"
 #include "agent/WindowArtwork.h"
 #include "platform/linux/QtTrayIcon.h"
+#include "tests/support/EventWait.h"
 #include "tests/support/MainWindowRig.h"
 #include "tests/support/X11TestWindows.h"
 
@@ -37,15 +38,7 @@ int ignoreXError(Display* /*display*/, XErrorEvent* /*error*/) { return 0; }
 constexpr int kPatienceMs = 5000;
 
 bool waitUntil(const std::function<bool()>& condition) {
-  const QDeadlineTimer deadline(kPatienceMs);
-  while (!condition()) {
-    if (deadline.hasExpired()) {
-      return false;
-    }
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    QThread::msleep(5);
-  }
-  return true;
+  return waitForCondition(condition, kPatienceMs);
 }
 
 // The desktop as another client sees it: the tray's owner, where our icon sits, and a user's

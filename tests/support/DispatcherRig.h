@@ -6,6 +6,7 @@
 #include "agent/DebugLog.h"
 #include "agent/DefaultBrowser.h"
 #include "agent/LibGeneral.h"
+#include "agent/LibSerial.h"
 #include "agent/LibSettings.h"
 #include "agent/modCOMM.h"
 #include "shared/LibParser.h"
@@ -28,6 +29,22 @@
 class DispatcherRig {
  protected:
   DispatcherRig() { general_.ConnectTargets(actions_.targets(presentation_)); }
+
+  static constexpr qint16 kRigPort = 3;
+
+  // The port the handheld's frames come in on, opened as the link opens it; false when it failed.
+  [[nodiscard]] bool openPort() {
+    device_ = devices_.add(QStringLiteral("COM3"));
+    comm_.PortNumber = kRigPort;
+    return comm_.CommOpen(kRigPort, QStringLiteral("COM3"), LibSerial::kLineSettings) == 0;
+  }
+
+  // The frames written to the port since the last call.
+  QString takeWritten() {
+    const QString frames = QString::fromLatin1(device_->written);
+    device_->written.clear();
+    return frames;
+  }
 
   FakeSerialDevices devices_;
   std::shared_ptr<FakeSerialDevices::Device> device_;

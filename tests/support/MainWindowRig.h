@@ -16,9 +16,12 @@
 #include "agent/frmMain.h"
 #include "agent/libWMP.h"
 #include "platform/linux/IniProfileFiles.h"
+#include "tests/support/EventWait.h"
+#include "tests/support/FakeAudioMixers.h"
 #include "tests/support/FakeDesktopShell.h"
 #include "tests/support/FakeEventPump.h"
 #include "tests/support/FakeFileDialogs.h"
+#include "tests/support/FakeMediaPlayer.h"
 #include "tests/support/FakeMessageBoxes.h"
 #include "tests/support/FakeRegistry.h"
 #include "tests/support/FakeSerialDevices.h"
@@ -84,15 +87,7 @@ class MainWindowRig {
 
   // Runs the event loop until `condition` holds, for at most `boundMs`.
   static bool waitUntil(const std::function<bool()>& condition, int boundMs = 5000) {
-    const QDeadlineTimer deadline(boundMs);
-    while (!condition()) {
-      if (deadline.hasExpired()) {
-        return false;
-      }
-      QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-      QThread::msleep(1);
-    }
-    return true;
+    return waitForCondition(condition, boundMs);
   }
 
   QTemporaryDir dir_;
@@ -108,8 +103,10 @@ class MainWindowRig {
   FakeRegistry registry_;
   FakeFileDialogs dialogs_;
   RecordingActions actions_;
-  libWMP media_;
-  LibWMPCustom volume_;
+  FakeMediaPlayers players_;
+  FakeAudioMixers mixers_;
+  libWMP media_{players_};
+  LibWMPCustom volume_{mixers_};
   LibAppREg product_{media_, volume_};
   // The modules show their state on the window: they are destroyed before it.
   std::unique_ptr<frmMain> window_;

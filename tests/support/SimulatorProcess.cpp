@@ -1,8 +1,8 @@
 #include "tests/support/SimulatorProcess.h"
 
-#include <QCoreApplication>
 #include <QRegularExpression>
-#include <QThread>
+
+#include "tests/support/EventWait.h"
 
 #ifndef CORVANE_SIMULATOR_PATH
 #error "CORVANE_SIMULATOR_PATH names the built handheld simulator"
@@ -32,16 +32,7 @@ void SimulatorProcess::send(const QString& scriptLine) {
 }
 
 bool SimulatorProcess::waitUntil(const std::function<bool()>& done, int timeoutMs) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done()) {
-    if (timer.elapsed() > timeoutMs) {
-      return false;
-    }
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    QThread::msleep(1);
-  }
-  return true;
+  return waitForCondition(done, timeoutMs);
 }
 
 const std::vector<SimulatorProcess::Received>& SimulatorProcess::received() {

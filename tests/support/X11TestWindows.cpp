@@ -295,6 +295,16 @@ bool X11TestWindows::isMaximizedBothWays(Id window) {
   return has("_NET_WM_STATE_MAXIMIZED_VERT") && has("_NET_WM_STATE_MAXIMIZED_HORZ");
 }
 
+bool X11TestWindows::isFullScreen(Id window) {
+  const auto states = atomsOf(window, "_NET_WM_STATE");
+  XWindowAttributes attributes{};
+  return std::find(states.begin(), states.end(), atom("_NET_WM_STATE_FULLSCREEN")) !=
+             states.end() &&
+         XGetWindowAttributes(display_, window, &attributes) != 0 &&
+         attributes.width == DisplayWidth(display_, DefaultScreen(display_)) &&
+         attributes.height == DisplayHeight(display_, DefaultScreen(display_));
+}
+
 bool X11TestWindows::isIconic(Id window) {
   const auto state = atomsOf(window, "WM_STATE");
   return !state.empty() && state.front() == kIconicState;

@@ -65,6 +65,8 @@ class X11TestWindows {
   [[nodiscard]] bool showingDesktop();
   [[nodiscard]] bool isMaximizedBothWays(Id window);
   [[nodiscard]] bool isIconic(Id window);
+  // The manager's full-screen state on the window, and the window covering the whole screen.
+  [[nodiscard]] bool isFullScreen(Id window);
   [[nodiscard]] std::vector<Id> clientList();
   // Bottom to top, as the manager lists them (_NET_CLIENT_LIST_STACKING).
   [[nodiscard]] std::vector<Id> stackingOrder();

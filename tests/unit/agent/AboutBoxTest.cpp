@@ -19,7 +19,9 @@
 #include "agent/LibWMPCustom.h"
 #include "agent/frmAbout.h"
 #include "agent/libWMP.h"
+#include "tests/support/FakeAudioMixers.h"
 #include "tests/support/FakeDesktopShell.h"
+#include "tests/support/FakeMediaPlayer.h"
 #include "tests/support/FakeMessageBoxes.h"
 #include "tests/support/TestPrinting.h"
 #include "tools/ManualDocument.h"
@@ -66,8 +68,10 @@ class AboutBoxTest : public testing::Test {
   QTemporaryDir folder_;
   FakeMessageBoxes boxes_;
   FakeDesktopShell shell_;
-  libWMP media_;
-  LibWMPCustom volume_;
+  FakeMediaPlayers players_;
+  FakeAudioMixers mixers_;
+  libWMP media_{players_};
+  LibWMPCustom volume_{mixers_};
   LibAppREg product_{media_, volume_};
   AboutBox about_{AboutBoxServices{boxes_, shell_, folder_.path()}, product_};
 };

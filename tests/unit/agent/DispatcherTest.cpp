@@ -14,15 +14,11 @@
 
 namespace {
 
-constexpr qint16 kPort = 3;
-
 // The dispatcher with an open link on a fake port, recording every desktop action.
 class DispatcherTest : public testing::Test, protected DispatcherRig {
  protected:
   void SetUp() override {
-    device_ = devices_.add(QStringLiteral("COM3"));
-    ASSERT_EQ(comm_.CommOpen(kPort, QStringLiteral("COM3"), LibSerial::kLineSettings), 0);
-    comm_.PortNumber = kPort;
+    ASSERT_TRUE(openPort());
     browser_.BrowserType = QStringLiteral("FIREFOX");
     // Each reply pause ends at its first reading after the start.
     clock_.step = 1000;
@@ -503,7 +499,7 @@ TEST_F(DispatcherTest, SendToDeviceWritesLogsAndAlwaysPauses) {
     device_->written.clear();
     view_.log = QStringLiteral("earlier\r\n");
     debugLog_.DebugMode = c.debug;
-    comm_.PortNumber = c.open ? kPort : qint16{4};
+    comm_.PortNumber = c.open ? kRigPort : qint16{4};
     const int readingsBefore = clock_.readings;
     const quint32 before = clock_.now;
     EXPECT_EQ(general_.SendToDevice(text(c.msg)), c.result);

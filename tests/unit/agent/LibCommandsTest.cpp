@@ -23,16 +23,12 @@
 
 namespace {
 
-constexpr qint16 kPort = 3;
-
 // The window and folder commands with an open link on a fake port, a desktop in memory and a
 // root folder on disk (inside a base folder, so that there is something outside it to reach).
 class LibCommandsTest : public testing::Test, protected DispatcherRig {
  protected:
   void SetUp() override {
-    device_ = devices_.add(QStringLiteral("COM3"));
-    ASSERT_EQ(comm_.CommOpen(kPort, QStringLiteral("COM3"), LibSerial::kLineSettings), 0);
-    comm_.PortNumber = kPort;
+    ASSERT_TRUE(openPort());
     // Each pause ends at its first reading after the start.
     clock_.step = 1000;
     ASSERT_TRUE(base_.isValid());
@@ -63,12 +59,6 @@ class LibCommandsTest : public testing::Test, protected DispatcherRig {
     for (const QString& title : titles) {
       windows_.add(handle++, title);
     }
-  }
-
-  QString takeWritten() {
-    const QString frames = QString::fromLatin1(device_->written);
-    device_->written.clear();
-    return frames;
   }
 
   QTemporaryDir base_;
@@ -162,7 +152,7 @@ TEST_F(LibCommandsTest, DirListTakesOneFreshSnapshotOfTheWindowsPerListing) {
 
 TEST_F(LibCommandsTest, DirListReportsWhetherTheFrameWentOut) {
   make(QStringLiteral("root/a.ppt"));
-  (void)comm_.CommClose(kPort);
+  (void)comm_.CommClose(kRigPort);
   EXPECT_FALSE(commands_.SendDirListFrame(QString()));
   EXPECT_EQ(takeWritten(), QString());
 }

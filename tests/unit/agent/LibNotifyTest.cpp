@@ -15,7 +15,6 @@
 
 namespace {
 
-constexpr qint16 kPort = 3;
 constexpr WindowHandle kForeground = 77;
 
 TEST(ClassifyWindowTitleTest, TitlesGiveTheTypeOfTheFirstRuleTheyMeet) {
@@ -59,9 +58,7 @@ TEST(ClassifyWindowTitleTest, TitlesGiveTheTypeOfTheFirstRuleTheyMeet) {
 class LibNotifyTest : public testing::Test, protected DispatcherRig {
  protected:
   void SetUp() override {
-    device_ = devices_.add(QStringLiteral("COM3"));
-    ASSERT_EQ(comm_.CommOpen(kPort, QStringLiteral("COM3"), LibSerial::kLineSettings), 0);
-    comm_.PortNumber = kPort;
+    ASSERT_TRUE(openPort());
     link_.portOpen = true;
     link_.sessionActive = true;
     // Each pause ends at its first reading after the start.
@@ -72,12 +69,6 @@ class LibNotifyTest : public testing::Test, protected DispatcherRig {
 
   void setForegroundTitle(std::optional<QString> title) {
     windows_.windows = {{kForeground, std::move(title)}};
-  }
-
-  QString takeWritten() {
-    const QString frames = QString::fromLatin1(device_->written);
-    device_->written.clear();
-    return frames;
   }
 
   // Runs `action` once, at the first point where pending events run.

@@ -28,8 +28,6 @@
 
 namespace {
 
-constexpr qint16 kPort = 3;
-
 // Records what the desktop was asked to open, and lets a test look at the wire at that moment.
 class WatchingDesktopShell final : public DesktopShell {
  public:
@@ -92,9 +90,7 @@ class LibSlideMgrTest : public testing::Test, protected DispatcherRig {
   void SetUp() override {
     ASSERT_TRUE(programDir_.isValid());
     ASSERT_TRUE(QDir().mkpath(NotesFolder(programDir_.path())));
-    device_ = devices_.add(QStringLiteral("COM3"));
-    ASSERT_EQ(comm_.CommOpen(kPort, QStringLiteral("COM3"), LibSerial::kLineSettings), 0);
-    comm_.PortNumber = kPort;
+    ASSERT_TRUE(openPort());
     settings_.RootDirPath = root();
     // Each pause ends at its first reading after the start.
     clock_.step = 1000;

@@ -6,6 +6,8 @@
 #include "agent/LibWMPCustom.h"
 #include "agent/libWMP.h"
 #include "tests/support/DispatcherRig.h"
+#include "tests/support/FakeAudioMixers.h"
+#include "tests/support/FakeMediaPlayer.h"
 #include "tests/support/TestPrinting.h"
 
 namespace {
@@ -34,11 +36,10 @@ TEST(ProductNameFromCodeTest, OnlyTheExactCodesNameTheProduct) {
 class VersionReplyTest : public testing::Test, protected DispatcherRig {
  protected:
   void SetUp() override {
-    device_ = devices_.add(QStringLiteral("COM3"));
-    ASSERT_EQ(comm_.CommOpen(3, QStringLiteral("COM3"), QStringLiteral("baud=57600")), 0);
-    comm_.PortNumber = 3;
+    ASSERT_TRUE(openPort());
     clock_.step = 1000;
     product_.InitProductInfo(QStringLiteral("1.0.12"));
+    mixers_.deviceExists = false;
     general_.ConnectTargets(CommandTargets{actions_, actions_, actions_, actions_, media_, volume_,
                                            product_, presentation_});
   }
@@ -49,8 +50,10 @@ class VersionReplyTest : public testing::Test, protected DispatcherRig {
     return QString::fromLatin1(device_->written);
   }
 
-  libWMP media_;
-  LibWMPCustom volume_;
+  FakeMediaPlayers players_;
+  FakeAudioMixers mixers_;
+  libWMP media_{players_};
+  LibWMPCustom volume_{mixers_};
   LibAppREg product_{media_, volume_};
 };
 

@@ -12,10 +12,12 @@
 #include "agent/CorvaneProgram.h"
 #include "agent/Version.h"
 #include "platform/linux/IniProfileFiles.h"
+#include "tests/support/FakeAudioMixers.h"
 #include "tests/support/FakeDesktopShell.h"
 #include "tests/support/FakeEventPump.h"
 #include "tests/support/FakeFileDialogs.h"
 #include "tests/support/FakeInputSynthesis.h"
+#include "tests/support/FakeMediaPlayer.h"
 #include "tests/support/FakeMessageBoxes.h"
 #include "tests/support/FakeRegistry.h"
 #include "tests/support/FakeSerialDevices.h"
@@ -79,7 +81,7 @@ class ProgramRig : public testing::Test {
     program_ = std::make_unique<CorvaneProgram>(
         ProgramPlatform{AgentPlatform{devices_, portMap_, profiles_, clock_, pump_, boxes_, office_,
                                       windows_, shell_, registry_},
-                        input_, input_, dialogs_, shutdown_, lock_, tray_},
+                        input_, input_, dialogs_, shutdown_, lock_, tray_, players_, mixers_},
         folder_.path());
   }
 
@@ -108,6 +110,8 @@ class ProgramRig : public testing::Test {
   FakeInputSynthesis input_;
   FakeFileDialogs dialogs_;
   NoShutdownRequests shutdown_;
+  FakeMediaPlayers players_;
+  FakeAudioMixers mixers_;
   HeldInstanceLock lock_;
   FakeTrayIcon tray_;
   std::unique_ptr<CorvaneProgram> program_;
