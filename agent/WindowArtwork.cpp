@@ -10,23 +10,11 @@
 #include <QRectF>
 #include <array>
 
+#include "shared/widgets/ArtworkCanvas.h"
+
 namespace {
 
 constexpr std::array<int, 3> kIconPixels = {16, 32, 48};
-
-// A transparent picture of `size` logical pixels, in the screen's own resolution.
-QPixmap canvas(QSize size) {
-  const qreal ratio = qGuiApp != nullptr ? qGuiApp->devicePixelRatio() : 1.0;
-  QPixmap pixmap(size * ratio);
-  pixmap.setDevicePixelRatio(ratio);
-  pixmap.fill(Qt::transparent);
-  return pixmap;
-}
-
-void smooth(QPainter& painter) {
-  painter.setRenderHint(QPainter::Antialiasing);
-  painter.setRenderHint(QPainter::TextAntialiasing);
-}
 
 QColor brighter(QColor colour, WindowArtwork::Look look) {
   return look == WindowArtwork::Look::Pressed ? colour.lighter(135) : colour;
@@ -109,7 +97,7 @@ QPixmap drawLamp(int pixels, bool lit) {
   QPixmap pixmap(pixels, pixels);
   pixmap.fill(Qt::transparent);
   QPainter painter(&pixmap);
-  smooth(painter);
+  artwork::Smooth(painter);
   const qreal size = pixels;
   const QPointF centre(size / 2.0, size / 2.0);
   const qreal radius = size * 0.42;
@@ -132,7 +120,7 @@ QPixmap drawProgramIcon(int pixels) {
   QPixmap pixmap(pixels, pixels);
   pixmap.fill(Qt::transparent);
   QPainter painter(&pixmap);
-  smooth(painter);
+  artwork::Smooth(painter);
   const qreal s = pixels / 16.0;
   // A handheld seen from the front: body, screen and a row of buttons.
   const QRectF body(3.0 * s, 0.5 * s, 10.0 * s, 15.0 * s);
@@ -155,9 +143,9 @@ QPixmap drawProgramIcon(int pixels) {
 }  // namespace
 
 QPixmap WindowArtwork::globe(Look look) {
-  QPixmap pixmap = canvas(kPictureButtonSize);
+  QPixmap pixmap = artwork::Canvas(kPictureButtonSize);
   QPainter painter(&pixmap);
-  smooth(painter);
+  artwork::Smooth(painter);
   drawButtonFace(painter, kPictureButtonSize, look);
   drawGlobeAt(painter, QPointF(kPictureButtonSize.width() / 2.0, kPictureButtonSize.height() / 2.0),
               12.5, look);
@@ -165,9 +153,9 @@ QPixmap WindowArtwork::globe(Look look) {
 }
 
 QPixmap WindowArtwork::questionBubble(Look look) {
-  QPixmap pixmap = canvas(kPictureButtonSize);
+  QPixmap pixmap = artwork::Canvas(kPictureButtonSize);
   QPainter painter(&pixmap);
-  smooth(painter);
+  artwork::Smooth(painter);
   drawButtonFace(painter, kPictureButtonSize, look);
 
   const QRectF bubble(19.0, 6.0, 28.0, 19.0);
@@ -193,9 +181,9 @@ QPixmap WindowArtwork::questionBubble(Look look) {
 }
 
 QPixmap WindowArtwork::bluetooth(QSize size) {
-  QPixmap pixmap = canvas(size);
+  QPixmap pixmap = artwork::Canvas(size);
   QPainter painter(&pixmap);
-  smooth(painter);
+  artwork::Smooth(painter);
   const qreal w = size.width();
   const qreal h = size.height();
   // The blue oval with the white rune.
@@ -220,9 +208,9 @@ QPixmap WindowArtwork::bluetooth(QSize size) {
 }
 
 QPixmap WindowArtwork::keyboardKey(QSize size) {
-  QPixmap pixmap = canvas(size);
+  QPixmap pixmap = artwork::Canvas(size);
   QPainter painter(&pixmap);
-  smooth(painter);
+  artwork::Smooth(painter);
   const qreal w = size.width();
   const qreal h = size.height();
   // The key's skirt, then its top face, lit from the upper left.
@@ -259,9 +247,9 @@ QPixmap WindowArtwork::keyboardKey(QSize size) {
 
 QPixmap WindowArtwork::toolImage(Tool tool) {
   constexpr QSize kSize(kToolImagePixels, kToolImagePixels);
-  QPixmap pixmap = canvas(kSize);
+  QPixmap pixmap = artwork::Canvas(kSize);
   QPainter painter(&pixmap);
-  smooth(painter);
+  artwork::Smooth(painter);
   const QPointF centre(16.0, 16.0);
 
   // Stop and play: a round lamp-coloured button with the white symbol.

@@ -16,9 +16,9 @@
 #include <QVBoxLayout>
 
 #include "agent/ProductSite.h"
-#include "agent/WidgetLook.h"
 #include "agent/WindowArtwork.h"
 #include "shared/OpenWithShell.h"
+#include "shared/widgets/WidgetLook.h"
 
 namespace {
 

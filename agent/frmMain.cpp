@@ -26,9 +26,10 @@
 
 #include "agent/LibTray.h"
 #include "agent/ProductSite.h"
-#include "agent/WidgetLook.h"
 #include "agent/WindowArtwork.h"
 #include "shared/OpenWithShell.h"
+#include "shared/widgets/Twips.h"
+#include "shared/widgets/WidgetLook.h"
 
 namespace {
 
@@ -77,10 +78,6 @@ constexpr std::array<int, LibSettings::kButtonSlotCount> kLauncherRowTops = {102
                                                                              2460};
 
 const QString kNotesFolder = QStringLiteral("/Shared/Presentations/Notes");
-
-QRect twipsRect(int left, int top, int width, int height) {
-  return {frmMain::px(left), frmMain::px(top), frmMain::px(width), frmMain::px(height)};
-}
 
 QFont windowFont(bool bold) { return widgetlook::FaceFont(kFontPixels, bold); }
 
@@ -216,17 +213,17 @@ void frmMain::buildWindowElements() {
   tabMenu->setGeometry(0, 0, width(), px(525));
   connect(tabMenu, &TabMenu::ItemClick, this, &frmMain::TabMenu_ItemClick);
 
-  cmdClickWebsite = picture(this, imgWSDown, twipsRect(3720, 30, 975, 540));
-  cmdClickAbout = picture(this, imgAboutDown, twipsRect(4800, 30, 975, 540));
+  cmdClickWebsite = picture(this, imgWSDown, twips::rect(3720, 30, 975, 540));
+  cmdClickAbout = picture(this, imgAboutDown, twips::rect(4800, 30, 975, 540));
 
   lblStatus = new QLabel(this);
-  lblStatus->setGeometry(twipsRect(585, 600, 4815, 225));
+  lblStatus->setGeometry(twips::rect(585, 600, 4815, 225));
   lblStatus->setFont(windowFont(true));
   lblStatus->setAlignment(Qt::AlignCenter);
   widgetlook::SetTextColour(lblStatus, Qt::white);
   setStatus(kStatusSelectPort);
 
-  const QRect pageRect = twipsRect(225, 870, 5535, 2955);
+  const QRect pageRect = twips::rect(225, 870, 5535, 2955);
   for (QWidget** page : {&picTab1, &picTab2, &picTab3}) {
     *page = new QWidget(this);
     (*page)->setGeometry(pageRect);
@@ -241,18 +238,18 @@ void frmMain::buildWindowElements() {
 }
 
 void frmMain::buildConnectionPage() {
-  Picture3 = picture(picTab1, WindowArtwork::bluetooth(), twipsRect(360, 570, 435, 495));
+  Picture3 = picture(picTab1, WindowArtwork::bluetooth(), twips::rect(360, 570, 435, 495));
 
-  Frame2 = frame(picTab1, twipsRect(960, 270, 4290, 1155));
+  Frame2 = frame(picTab1, twips::rect(960, 270, 4290, 1155));
   Label1 = caption(Frame2, QStringLiteral("Click 'Scan' to search for available COM Ports."),
-                   twipsRect(420, 240, 3555, 285));
-  Label2 =
-      caption(Frame2, QStringLiteral("Click 'Play' to open port."), twipsRect(435, 525, 3555, 285));
+                   twips::rect(420, 240, 3555, 285));
+  Label2 = caption(Frame2, QStringLiteral("Click 'Play' to open port."),
+                   twips::rect(435, 525, 3555, 285));
   Label3 = caption(Frame2, QStringLiteral("Click 'Stop' to close port."),
-                   twipsRect(420, 810, 3555, 285));
+                   twips::rect(420, 810, 3555, 285));
 
   lblBTPort =
-      caption(picTab1, QStringLiteral("BlueTooth COM Port :"), twipsRect(420, 2010, 1575, 255));
+      caption(picTab1, QStringLiteral("BlueTooth COM Port :"), twips::rect(420, 2010, 1575, 255));
   widgetlook::SetTextColour(lblBTPort, Qt::white);
 
   comPorts = new QComboBox(picTab1);
@@ -269,37 +266,37 @@ void frmMain::buildConnectionPage() {
     return button;
   };
   cmdScan = graphicalButton(toolImages[static_cast<std::size_t>(WindowArtwork::Tool::Scan)],
-                            QStringLiteral("Scan for ports"), twipsRect(2970, 1740, 1155, 675));
+                            QStringLiteral("Scan for ports"), twips::rect(2970, 1740, 1155, 675));
   cmdScan->setText(QStringLiteral("&Scan"));
   // Beside the icon: under it, icon and caption would not fit the button's height.
   cmdScan->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
   connect(cmdScan, &QToolButton::clicked, this, &frmMain::cmdScan_Click);
   cmdStartStop = graphicalButton(toolImages[static_cast<std::size_t>(WindowArtwork::Tool::Play)],
                                  QStringLiteral("Start or Stop communications"),
-                                 twipsRect(4245, 1740, 975, 675));
+                                 twips::rect(4245, 1740, 975, 675));
   connect(cmdStartStop, &QToolButton::clicked, this, &frmMain::cmdStartStop_Click);
 
   chkRunStartup = new QCheckBox(QStringLiteral("Run Corvane Control on Windows Startup"), picTab1);
-  chkRunStartup->setGeometry(twipsRect(420, 2520, 4575, 255));
+  chkRunStartup->setGeometry(twips::rect(420, 2520, 4575, 255));
   widgetlook::SetTextColour(chkRunStartup, kCaptionYellow);
 }
 
 void frmMain::buildLauncherPage() {
   Picture2 = picture(picTab2, WindowArtwork::keyboardKey(QSize(px(615), px(495))),
-                     twipsRect(240, 240, 615, 495));
+                     twips::rect(240, 240, 615, 495));
 
-  Frame1 = frame(picTab2, twipsRect(1320, 0, 3930, 885));
+  Frame1 = frame(picTab2, twips::rect(1320, 0, 3930, 885));
   Label4 = caption(Frame1,
                    QStringLiteral("Tap buttons below to map an application.  Then use the Desktop "
                                   "function on the PDA to launch the mapped application."),
-                   twipsRect(120, 180, 3555, 645));
+                   twips::rect(120, 180, 3555, 645));
   Label4->setWordWrap(true);
   Label4->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
   for (std::size_t i = 0; i < LibSettings::kButtonSlotCount; ++i) {
     const std::size_t slot = LibSettings::kFirstButtonSlot + i;
     auto* button = new QPushButton(kButtonCaptions[i], picTab2);
-    button->setGeometry(twipsRect(240, kLauncherRowTops[i], 495, 375));
+    button->setGeometry(twips::rect(240, kLauncherRowTops[i], 495, 375));
     button->setFont(windowFont(true));
     QPalette palette = button->palette();
     palette.setColor(QPalette::Button, kQuickLaunchButton);
@@ -307,7 +304,7 @@ void frmMain::buildLauncherPage() {
     connect(button, &QPushButton::clicked, this, [this, slot] { lblApp_Click(slot); });
     cmdQL[i] = button;
 
-    lblApp[i] = valueLabel(picTab2, QString(), twipsRect(840, kLauncherRowTops[i], 4485, 375),
+    lblApp[i] = valueLabel(picTab2, QString(), twips::rect(840, kLauncherRowTops[i], 4485, 375),
                            Qt::AlignRight | Qt::AlignVCenter);
     // A path longer than the label shows its end, the program's name, clear of the border.
     lblApp[i]->setMargin(2);
@@ -318,25 +315,25 @@ void frmMain::buildLauncherPage() {
 
 void frmMain::buildStatisticsPage() {
   lblHdrIncomingPkts =
-      caption(picTab3, QStringLiteral("Packets Received :"), twipsRect(360, 165, 1695, 255));
+      caption(picTab3, QStringLiteral("Packets Received :"), twips::rect(360, 165, 1695, 255));
   lblValIncomingPkts =
-      valueLabel(picTab3, QStringLiteral("0"), twipsRect(2280, 165, 1095, 255), Qt::AlignCenter);
+      valueLabel(picTab3, QStringLiteral("0"), twips::rect(2280, 165, 1095, 255), Qt::AlignCenter);
   lblHdrIncomingBytes =
-      caption(picTab3, QStringLiteral("Bytes Received :"), twipsRect(360, 480, 1695, 255));
+      caption(picTab3, QStringLiteral("Bytes Received :"), twips::rect(360, 480, 1695, 255));
   lblValIncomingBytes =
-      valueLabel(picTab3, QStringLiteral("0"), twipsRect(2280, 480, 1095, 255), Qt::AlignCenter);
+      valueLabel(picTab3, QStringLiteral("0"), twips::rect(2280, 480, 1095, 255), Qt::AlignCenter);
   lblHdrDefBrowser =
-      caption(picTab3, QStringLiteral("Default Browser :"), twipsRect(360, 840, 1695, 255));
+      caption(picTab3, QStringLiteral("Default Browser :"), twips::rect(360, 840, 1695, 255));
   lblValDefBrowser =
-      valueLabel(picTab3, QString(), twipsRect(2280, 840, 2655, 255), Qt::AlignCenter);
+      valueLabel(picTab3, QString(), twips::rect(2280, 840, 2655, 255), Qt::AlignCenter);
 
   cmdDebugClear = new QPushButton(QStringLiteral("&Clear"), picTab3);
-  cmdDebugClear->setGeometry(twipsRect(4035, 165, 945, 285));
+  cmdDebugClear->setGeometry(twips::rect(4035, 165, 945, 285));
   cmdDebugClear->hide();
   connect(cmdDebugClear, &QPushButton::clicked, this, &frmMain::cmdDebugClear_Click);
 
   txtDebugWindow = new QPlainTextEdit(picTab3);
-  txtDebugWindow->setGeometry(twipsRect(120, 1515, 5205, 1365));
+  txtDebugWindow->setGeometry(twips::rect(120, 1515, 5205, 1365));
   txtDebugWindow->setReadOnly(true);
   txtDebugWindow->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   txtDebugWindow->hide();
@@ -696,18 +693,7 @@ QString frmMain::ChooseButtonApp(QLabel* label, const QString& current) {
 // Events
 
 bool frmMain::isOwnWidget(const QObject* object) const {
-  for (const QWidget* widget = qobject_cast<const QWidget*>(object); widget != nullptr;
-       widget = widget->parentWidget()) {
-    if (widget == this) {
-      return true;
-    }
-    // Another window (a message box, a dialog) has its own keys; a popup (the port list's
-    // drop-down) belongs to the control that opened it.
-    if (widget->isWindow() && widget->windowType() != Qt::Popup) {
-      return false;
-    }
-  }
-  return false;
+  return widgetlook::BelongsToWindow(this, object);
 }
 
 bool frmMain::pictureButtonEvent(QLabel* button, QEvent* event, const QPixmap& pressed,
@@ -793,11 +779,7 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
 void frmMain::showEvent(QShowEvent* event) {
   if (!centred_) {
     centred_ = true;
-    if (const QScreen* where = screen(); where != nullptr) {
-      QRect frame = frameGeometry();
-      frame.moveCenter(where->availableGeometry().center());
-      move(frame.topLeft());
-    }
+    widgetlook::CentreOnScreen(this);
   }
   QWidget::showEvent(event);
 }

@@ -15,6 +15,7 @@
 #include "agent/MainWindowModules.h"
 #include "agent/MainWindowServices.h"
 #include "agent/TabMenu.h"
+#include "shared/widgets/Twips.h"
 
 class QAbstractItemView;
 class QCheckBox;
@@ -36,8 +37,8 @@ class frmMain final : public QWidget, public AgentView {
 
  public:
   // Positions and sizes of the layout are in twips, 15 to a pixel.
-  static constexpr int kTwipsPerPixel = 15;
-  [[nodiscard]] static constexpr int px(int twips) { return twips / kTwipsPerPixel; }
+  static constexpr int kTwipsPerPixel = twips::kTwipsPerPixel;
+  [[nodiscard]] static constexpr int px(int length) { return twips::px(length); }
   // The outer size (5845 x 4720 twips) less the single fixed border and the caption bar.
   static constexpr QSize kClientSize{385, 289};
 

@@ -1,5 +1,7 @@
 #include "shared/NumberText.h"
 
+#include <QString>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -18,8 +20,26 @@ struct Scan {
   qsizetype end = 0;   // index just behind the number (or behind the blanks when none)
 };
 
-// Blanks, then an optional sign, digits, and an optional "." with digits.
-Scan scanLeadingNumber(QStringView text) {
+// An exponent's digits beyond this many add nothing: every value that far out is infinite or 0,
+// and the bound keeps the arithmetic on it exact.
+constexpr qint64 kExponentBound = 1'000'000'000;
+
+// The power of ten of the leading digit of `mantissa` (digits with at most one "."), scaled by
+// 10^exponent; below every order when all its digits are 0.
+qint64 decimalOrder(const std::string& mantissa, qint64 exponent) {
+  const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
+  const std::size_t first = mantissa.find_first_of("123456789");
+  if (first == std::string::npos) {
+    return std::numeric_limits<qint64>::min();
+  }
+  const auto order =
+      first < point ? static_cast<qint64>(point - first) - 1 : -static_cast<qint64>(first - point);
+  return order + exponent;
+}
+
+// Blanks, then an optional sign, digits, an optional "." with digits, and when allowed an
+// exponent.
+Scan scanLeadingNumber(QStringView text, bool allowExponent) {
   Scan scan;
   qsizetype i = 0;
   const qsizetype n = text.size();
@@ -54,29 +74,59 @@ Scan scanLeadingNumber(QStringView text) {
       digits = true;
     }
   }
-  double value = 0.0;
-  if (digits) {
-    const auto result = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
-    if (result.ec == std::errc::result_out_of_range) {
-      // Too large for a double, or so close to zero that it is zero.
-      const bool whole = ascii.find_first_of("123456789") < ascii.find('.');
-      value = whole ? std::numeric_limits<double>::infinity() : 0.0;
+  if (!digits) {
+    return scan;
+  }
+  const std::string mantissa = ascii;
+  qint64 exponent = 0;
+  if (allowExponent && i < n && (text[i] == u'e' || text[i] == u'E')) {
+    qsizetype j = i + 1;
+    bool negativeExponent = false;
+    if (j < n && (text[j] == u'+' || text[j] == u'-')) {
+      negativeExponent = text[j] == u'-';
+      ++j;
+    }
+    if (j < n && isDigit(text[j])) {
+      while (j < n && isDigit(text[j])) {
+        exponent = std::min(exponent * 10 + (text[j].unicode() - u'0'), kExponentBound);
+        ++j;
+      }
+      exponent = negativeExponent ? -exponent : exponent;
+      ascii += 'e';
+      ascii += std::to_string(exponent);
+      i = j;
     }
   }
-  if (digits) {
-    scan.value = negative ? -value : value;
-    scan.found = true;
-    scan.end = i;
+  double value = 0.0;
+  const auto result = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
+  if (result.ec == std::errc::result_out_of_range) {
+    // Too large for a double, or so close to zero that it is zero.
+    value = decimalOrder(mantissa, exponent) >= 0 ? std::numeric_limits<double>::infinity() : 0.0;
   }
+  scan.value = negative ? -value : value;
+  scan.found = true;
+  scan.end = i;
   return scan;
 }
 
 }  // namespace
 
-double readNumber(QStringView text) { return scanLeadingNumber(text).value; }
+double readNumber(QStringView text, ReadOptions options) {
+  if (!options.ignoreAllBlanks) {
+    return scanLeadingNumber(text, options.exponent).value;
+  }
+  QString packed;
+  packed.reserve(text.size());
+  for (const QChar c : text) {
+    if (!isBlank(c)) {
+      packed.append(c);
+    }
+  }
+  return scanLeadingNumber(packed, options.exponent).value;
+}
 
 std::optional<double> parseNumber(QStringView text) {
-  const Scan scan = scanLeadingNumber(text);
+  const Scan scan = scanLeadingNumber(text, false);
   if (!scan.found) {
     return std::nullopt;
   }

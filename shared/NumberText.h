@@ -7,10 +7,20 @@
 // Numbers in text, read the same way everywhere in the system.
 namespace numbertext {
 
+// What the lenient reader accepts beyond its plain form. Both are off for the files and the
+// wire, whose numbers are written by programs; text a person typed gets both.
+struct ReadOptions {
+  // Blanks anywhere are ignored, not only leading ones: "1 5" reads 15 and "- 3" reads -3.
+  bool ignoreAllBlanks = false;
+  // The digits may be followed by an exponent, "e" or "E" with an optional sign and digits:
+  // "1e2" reads 100, "2.5E-1" 0.25. An "e" without digits ends the number before it ("1e" is 1).
+  bool exponent = false;
+};
+
 // The lenient reader: leading blanks are skipped, the longest leading decimal number
-// (optional sign, digits, optional "." and digits) is taken, the rest is ignored, and a text
-// without a number gives 0.
-[[nodiscard]] double readNumber(QStringView text);
+// (optional sign, digits, optional "." and digits, and what `options` adds) is taken, the rest
+// is ignored, and a text without a number gives 0.
+[[nodiscard]] double readNumber(QStringView text, ReadOptions options = {});
 
 // The strict form: the whole text (blanks around it allowed) must be such a number.
 [[nodiscard]] std::optional<double> parseNumber(QStringView text);

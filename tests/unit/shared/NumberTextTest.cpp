@@ -34,6 +34,48 @@ TEST(NumberText, ReadNumberTakesTheLongestLeadingNumber) {
   }
 }
 
+// What a person types: blanks anywhere, and an exponent. The plain reader above keeps reading
+// "1e5" as 1 and "- 3" as 0.
+TEST(NumberText, TypedNumberIgnoresEveryBlankAndTakesAnExponent) {
+  struct Case {
+    std::string text;
+    double expected;
+  };
+  const Case cases[] = {
+      {"1 5", 15.0},
+      {"- 3", -3.0},
+      {" 1 . 5 h", 1.5},
+      {"\t2\t0", 20.0},
+      {"1e2", 100.0},
+      {"2.5E-1", 0.25},
+      {"1E+3x", 1000.0},
+      {"1 e 2", 100.0},
+      {"1e", 1.0},
+      {"1e-", 1.0},
+      {"1e+x", 1.0},
+      {"e5", 0.0},
+      {".e5", 0.0},
+      {"abc", 0.0},
+      {"", 0.0},
+      {"1.2.3", 1.2},
+      {"-.5e1", -5.0},
+      {"0e999999", 0.0},
+      {"1e400", std::numeric_limits<double>::infinity()},
+      {"-1e99999999999999999999", -std::numeric_limits<double>::infinity()},
+      {"1e-400", 0.0},
+      // The digits decide the order of magnitude together with the exponent.
+      {"0.0000000001e310", 1e300},
+      {"1" + std::string(400, '0') + "e-390", 1e10},
+      {tinyNumber() + "e400", 0.1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text.substr(0, 20));
+    EXPECT_DOUBLE_EQ(numbertext::readNumber(QString::fromStdString(c.text),
+                                            {.ignoreAllBlanks = true, .exponent = true}),
+                     c.expected);
+  }
+}
+
 TEST(NumberText, WholeNumberNeedsTheWholeTextAndRoundsHalfToEven) {
   struct Case {
     std::string text;

@@ -1,6 +1,7 @@
-#include "agent/WidgetLook.h"
+#include "shared/widgets/WidgetLook.h"
 
 #include <QPalette>
+#include <QScreen>
 #include <QWidget>
 
 namespace widgetlook {
@@ -25,6 +26,27 @@ void SetTextColour(QWidget* widget, const QColor& colour) {
   palette.setColor(QPalette::Text, colour);
   palette.setColor(QPalette::ButtonText, colour);
   widget->setPalette(palette);
+}
+
+void CentreOnScreen(QWidget* window) {
+  if (const QScreen* where = window->screen(); where != nullptr) {
+    QRect frame = window->frameGeometry();
+    frame.moveCenter(where->availableGeometry().center());
+    window->move(frame.topLeft());
+  }
+}
+
+bool BelongsToWindow(const QWidget* window, const QObject* object) {
+  for (const QWidget* widget = qobject_cast<const QWidget*>(object); widget != nullptr;
+       widget = widget->parentWidget()) {
+    if (widget == window) {
+      return true;
+    }
+    if (widget->isWindow() && widget->windowType() != Qt::Popup) {
+      return false;
+    }
+  }
+  return false;
 }
 
 }  // namespace widgetlook
