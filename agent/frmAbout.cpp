@@ -17,6 +17,7 @@
 
 #include "agent/ProductSite.h"
 #include "agent/WindowArtwork.h"
+#include "shared/AboutCore.h"
 #include "shared/OpenWithShell.h"
 #include "shared/widgets/WidgetLook.h"
 
@@ -144,12 +145,7 @@ QString frmAbout::UpdateCheckAddress(const QString& productCode, int major, int 
          QStringLiteral(".htm");
 }
 
-QString frmAbout::DisclaimerText() {
-  return QStringLiteral(
-      "Warning: this program is protected by copyright law. Copying it, passing it on or "
-      "offering it to others, in whole or in part, without the written permission of its "
-      "authors is not allowed and may lead to civil claims and criminal prosecution.");
-}
+QString frmAbout::DisclaimerText() { return aboutcore::DisclaimerText(); }
 
 QString frmAbout::CreditText() {
   return QStringLiteral(

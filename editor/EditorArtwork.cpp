@@ -22,6 +22,8 @@ const QColor kScreenBlue(26, 9, 108);
 const QColor kBodyTop(72, 76, 88);
 const QColor kBodyBottom(30, 32, 40);
 const QColor kBezel(14, 15, 20);
+// The About box's title colour.
+const QColor kAboutBlue(52, 113, 203);
 
 void drawBody(QPainter& painter, const QRectF& body) {
   QLinearGradient shell(body.topLeft(), body.bottomLeft());
@@ -139,6 +141,42 @@ QPixmap EditorArtwork::handheld() {
   painter.setPen(Qt::NoPen);
   painter.setBrush(QColor(12, 12, 16));
   painter.drawRoundedRect(QRectF(body.center().x() - 18.0, 16.0, 36.0, 4.0), 2.0, 2.0);
+  return pixmap;
+}
+
+QPixmap EditorArtwork::aboutPicture() {
+  QPixmap pixmap = artwork::Canvas(kAboutPictureSize);
+  pixmap.fill(Qt::white);
+  QPainter painter(&pixmap);
+  artwork::Smooth(painter);
+  const QRectF field(QPointF(0.0, 0.0), QSizeF(kAboutPictureSize));
+  // The title's blue at the top, fading to white at the foot and at the right edge, where the
+  // picture meets the box.
+  QLinearGradient down(field.topLeft(), field.bottomLeft());
+  down.setColorAt(0.0, kAboutBlue);
+  down.setColorAt(0.75, kAboutBlue.lighter(160));
+  down.setColorAt(1.0, Qt::white);
+  painter.fillRect(field, down);
+  QLinearGradient edge(QPointF(field.right() - 24.0, 0.0), field.topRight());
+  edge.setColorAt(0.0, QColor(255, 255, 255, 0));
+  edge.setColorAt(1.0, Qt::white);
+  painter.fillRect(field, edge);
+
+  // The editor's handheld, half size, high enough that the box (which hides the picture's top
+  // 9 and bottom 60 rows) shows it and the clock below it whole.
+  const QPixmap device = handheld();
+  const QSizeF deviceSize = QSizeF(kHandheldSize) * 0.5;
+  const QRectF place(QPointF((field.width() - deviceSize.width()) / 2.0 - 6.0, 20.0), deviceSize);
+  painter.drawPixmap(place, device, QRectF(device.rect()));
+
+  // A clock face below it: the slides' times are what the editor is for.
+  const QPointF centre(place.center().x(), place.bottom() + 32.0);
+  painter.setPen(QPen(kAboutBlue.darker(140), 3.0));
+  painter.setBrush(Qt::white);
+  painter.drawEllipse(centre, 22.0, 22.0);
+  painter.setPen(QPen(kScreenBlue, 2.5, Qt::SolidLine, Qt::RoundCap));
+  painter.drawLine(centre, centre + QPointF(0.0, -15.0));
+  painter.drawLine(centre, centre + QPointF(10.0, 4.0));
   return pixmap;
 }
 

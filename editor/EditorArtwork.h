@@ -19,6 +19,11 @@ class EditorArtwork {
   [[nodiscard]] static QPixmap handheld();
   // The program's icon at 16, 32 and 48 pixels.
   [[nodiscard]] static QIcon programIcon();
+
+  static constexpr QSize kAboutPictureSize{164, 314};
+  // The About box's tall picture on its left side: the handheld standing on a blue field that
+  // fades into the box's white. Opaque, as the box shows it without a border.
+  [[nodiscard]] static QPixmap aboutPicture();
 };
 
 }  // namespace quenlow

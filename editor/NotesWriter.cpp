@@ -1,7 +1,10 @@
 #include "editor/NotesWriter.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <QTemporaryFile>
 
 #include "platform/FileReplace.h"
 #include "platform/Windows1252.h"
@@ -12,8 +15,33 @@ namespace {
 
 QString booleanWord(bool value) { return value ? QStringLiteral("TRUE") : QStringLiteral("FALSE"); }
 
+constexpr auto kAnyWrite =
+    QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+
+// A tag of the notes file, opening or closing, in any case: the agent's reader finds every element
+// by its tags, without regard to case.
+const QRegularExpression& fileTag() {
+  static const QRegularExpression tag(
+      QStringLiteral("<(/?(?:PRESENTATION_NOTES|TITLE|FILE_NAME|PATH_FILENAME|SLIDE_COUNT|"
+                     "TOTAL_TIME|SLIDE_LIST|SLIDE|SLIDE_NUMBER|NOTE|ASCENDING|DURATION_MINUTES|"
+                     "DURATION_SECONDS|WARNING|AUTO_NEXT_SLIDE)>)"),
+      QRegularExpression::CaseInsensitiveOption);
+  return tag;
+}
+
+}  // namespace
+
+QString BreakNotesFileTags(QStringView value) {
+  QString text = SanitizeText(value);
+  text.replace(fileTag(), QStringLiteral("< \\1"));
+  return text;
+}
+
+namespace {
+
+// One value element. Its value cannot end the element early or open another one.
 QString element(QStringView name, QStringView value) {
-  return MakeXmlElement(name, value, true, false);
+  return MakeXmlElement(name, BreakNotesFileTags(value), true, false);
 }
 
 QString slideElement(qint32 number, const SlideRecord& slide) {
@@ -26,7 +54,8 @@ QString slideElement(qint32 number, const SlideRecord& slide) {
   text += element(u"DURATION_SECONDS", QString::number(slide.DurationSeconds));
   text += element(u"WARNING", booleanWord(slide.Warning));
   text += element(u"AUTO_NEXT_SLIDE", booleanWord(slide.AutoNextSlide));
-  return element(u"SLIDE", text);
+  // The slide's own elements are the value here: their tags stay whole.
+  return MakeXmlElement(u"SLIDE", text, true, false);
 }
 
 }  // namespace
@@ -56,6 +85,31 @@ QString NotesFilePath(const PresentationModel& model, const QString& programFold
   return NotesFolder(programFolder) + u'/' + NotesFileName(model.PresentationFileName);
 }
 
+QString SaveFailureReason(const QString& path) {
+  const QFileInfo file(path);
+  const QString folder = QDir::toNativeSeparators(file.absolutePath());
+  if (!QFileInfo(file.absolutePath()).isDir()) {
+    return QStringLiteral("The notes folder %1 does not exist.").arg(folder);
+  }
+  if (file.exists()) {
+    if (!(file.permissions() & kAnyWrite)) {
+      return QStringLiteral("The notes file is read-only.");
+    }
+    QFile probe(path);
+    if (!probe.open(QIODevice::Append)) {
+      return QStringLiteral("The notes file cannot be written: %1.").arg(probe.errorString());
+    }
+  } else {
+    // Asked the way the save asked: whether the folder takes a new file from this program now.
+    QTemporaryFile probe(file.absolutePath() + QStringLiteral("/.Notes-XXXXXX"));
+    if (!probe.open()) {
+      return QStringLiteral("No file can be added to the notes folder %1: %2.")
+          .arg(folder, probe.errorString());
+    }
+  }
+  return QStringLiteral("The file could not be written in full; the disk may be full.");
+}
+
 SaveResult SaveNotesFile(const QString& path, const PresentationModel& model, MessageBoxes& boxes) {
   if (path.isEmpty()) {
     boxes.show(
@@ -65,8 +119,6 @@ SaveResult SaveNotesFile(const QString& path, const PresentationModel& model, Me
     return SaveResult::NoPath;
   }
   // A notes file the user made read-only stays as it is, whoever runs the editor.
-  constexpr auto kAnyWrite =
-      QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
   if (const QFileInfo existing(path); existing.exists() && !(existing.permissions() & kAnyWrite)) {
     return SaveResult::WriteFailed;
   }

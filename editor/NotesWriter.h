@@ -14,6 +14,11 @@
 // name.
 [[nodiscard]] QString NotesFilePath(const PresentationModel& model, const QString& programFolder);
 
+// A value as the notes file holds it: sanitised, and every tag of the file's elements in it
+// ("</NOTE>", "<TITLE>", in any case) broken by a blank after its "<" ("< /NOTE>"), so that no
+// note or title can end its element early or pose as another one when the agent reads the file.
+[[nodiscard]] QString BreakNotesFileTags(QStringView value);
+
 enum class SaveResult { Saved, NoPath, WriteFailed };
 
 // Writes the notes file in Windows-1252, replacing an existing one only once the new text is
@@ -23,3 +28,6 @@ enum class SaveResult { Saved, NoPath, WriteFailed };
 // write failure is only returned.
 [[nodiscard]] SaveResult SaveNotesFile(const QString& path, const PresentationModel& model,
                                        MessageBoxes& boxes);
+
+// Why a save to `path` failed, in words for the user, as far as the file and its folder tell.
+[[nodiscard]] QString SaveFailureReason(const QString& path);

@@ -8,6 +8,7 @@
 #include <QDate>
 #include <QFont>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,9 +23,12 @@
 #include <QRect>
 #include <QScreen>
 #include <QShowEvent>
+#include <QTimer>
 #include <initializer_list>
+#include <vector>
 
 #include "editor/EditorArtwork.h"
+#include "editor/frmMainOfficeWork.h"
 #include "editor/frmPresent.h"
 #include "shared/NumberText.h"
 #include "shared/widgets/Twips.h"
@@ -37,8 +41,6 @@ namespace {
 const QString kCaption = QStringLiteral("CorvaneControl Quenlow");
 const QString kNoPresentation =
     QStringLiteral("No Presentation loaded.  Please open a presentation or select new.");
-const QString kSaveQuestion = QStringLiteral("Save the current presentation?");
-const QString kSaveTitle = QStringLiteral("Save Presentation?");
 const QString kApplyAllQuestion = QStringLiteral(
     "This will change the count and warning values for\nall slides to the value specified, "
     "continue?");
@@ -353,41 +355,17 @@ void frmMain::Form_Load() {
   comSec->setEditText(entries.front());
   slides_.ClearSlideDetails();
   slides_.PresentationModified = false;
-  m_update->menuAction()->setEnabled(false);
+  setUpdateMenu(false);
 }
-
-void frmMain::handlePresentationSave() {
-  if (!slides_.PresentationModified) {
-    return;
-  }
-  if (services_.boxes.show(MessageBoxIcon::None, MessageBoxButtons::YesNo, kSaveQuestion,
-                           kSaveTitle) == MessageBoxAnswer::Yes) {
-    m_savePres_Click();
-  }
-}
-
-void frmMain::m_NewPres_Click() {
-  handlePresentationSave();
-  slides_.NewPresentation();
-  m_update->menuAction()->setEnabled(false);
-  m_savePres->setEnabled(true);
-}
-
-// The file flows fill these.
-void frmMain::m_OpenPres_Click() {}
-void frmMain::m_savePres_Click() {}
-void frmMain::m_Notes_Click() {}
-void frmMain::m_helpFile_Click() {}
-void frmMain::m_visit_website_Click() {}
-void frmMain::m_about_Click() {}
-
-void frmMain::m_exit_Click() { close(); }
 
 bool frmMain::Form_KeyDown(int keyCode, Qt::KeyboardModifiers /*shift*/) {
   if (keyCode != Qt::Key_F1) {
     return false;
   }
   emit helpKeyPressed();
+  if (!officeWorking()) {
+    openManual(false);
+  }
   return true;
 }
 
@@ -404,11 +382,22 @@ void frmMain::List1_Click() {
   slides_.ShowSlide(slides_.DisplayedSlide);
 }
 
-void frmMain::cmdAddSlide_Click() { slides_.AddSlide(); }
+void frmMain::cmdAddSlide_Click() {
+  if (!officeWorking()) {
+    slides_.AddSlide();
+  }
+}
 
-void frmMain::cmdRemoveSlide_Click() { slides_.RemoveSlide(); }
+void frmMain::cmdRemoveSlide_Click() {
+  if (!officeWorking()) {
+    slides_.RemoveSlide();
+  }
+}
 
 void frmMain::cmdApplyAllSlides_Click() {
+  if (officeWorking()) {
+    return;
+  }
   if (services_.boxes.show(MessageBoxIcon::None, MessageBoxButtons::YesNo, kApplyAllQuestion,
                            kApplyAllTitle) != MessageBoxAnswer::Yes) {
     return;
@@ -429,6 +418,9 @@ void frmMain::cmdApplyAllSlides_Click() {
 }
 
 void frmMain::cmdPresent_Click() {
+  if (officeWorking()) {
+    return;
+  }
   if (present_ != nullptr) {
     present_->show();
     present_->raise();
@@ -440,7 +432,11 @@ void frmMain::cmdPresent_Click() {
   present_->show();
 }
 
-void frmMain::Command1_Click() { services_.presentation.StartSlideShow(); }
+void frmMain::Command1_Click() {
+  if (!officeWorking()) {
+    services_.presentation.StartSlideShow();
+  }
+}
 
 void frmMain::cmdLoad_Click() {}
 
@@ -517,12 +513,24 @@ void frmMain::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
 }
 
+// The close is never refused: while the presentation program works it only waits for it.
 void frmMain::closeEvent(QCloseEvent* event) {
-  // For now closing ends the program: the dialog beside the window goes with it.
-  if (present_ != nullptr) {
-    present_->close();
+  if (ended_) {
+    event->accept();
+    return;
   }
-  QMainWindow::closeEvent(event);
+  if (officeWorking()) {
+    closePending_ = true;
+    event->ignore();
+    return;
+  }
+  {
+    // An instance that the save or update flow left open is closed before the exit.
+    const OfficeWork work(*this, false);
+    services_.presentation.ClosePowerPoint();
+  }
+  exitProgram();
+  event->accept();
 }
 
 }  // namespace quenlow

@@ -8,7 +8,9 @@
 
 #include "editor/EditorServices.h"
 #include "editor/LibSlideMgr.h"
+#include "editor/frmAbout.h"
 #include "editor/frmPresent.h"
+#include "shared/LibParser.h"
 #include "shared/widgets/Twips.h"
 
 class QAction;
@@ -51,6 +53,13 @@ class frmMain final : public QMainWindow {
   [[nodiscard]] const EditorServices& services() const { return services_; }
   // The "Assign Slide Times" dialog while it is open.
   [[nodiscard]] frmPresent* presentDialog() const { return present_; }
+  // The About box while it is open.
+  [[nodiscard]] frmAbout* aboutBox() const { return about_; }
+  // The presentation program is at work (it runs the event loop meanwhile): the window's commands
+  // do nothing until it is done.
+  [[nodiscard]] bool officeWorking() const { return officeWork_ > 0; }
+  // Exit or the window's close has run: the program ends.
+  [[nodiscard]] bool ended() const { return ended_; }
 
   // The panel's text boxes as the slide records hold their texts. A box the user has not
   // changed since it was filled gives back what it was filled with, so that a text the box
@@ -160,9 +169,28 @@ class frmMain final : public QMainWindow {
   void connectControls();
   [[nodiscard]] bool isOwnWidget(const QObject* object) const;
 
+  class OfficeWork;
+  void savePresentationNotes();
+  void openChosenPresentation(const QString& chosen);
+  void writeNotesFile(const QString& path);
+  void reportSaveFailure(const QString& path);
+  void showFromFirstSlide();
+  void setUpdateMenu(bool enabled);
+  void openManual(bool reportMissing);
+  void exitProgram();
+
   EditorServices services_;
   LibSlideMgr slides_;
   QPointer<frmPresent> present_;
+  QPointer<frmAbout> about_;
+  // The scan position of the editor's notes file reads.
+  LibParser parser_;
+  // How many pieces of presentation-program work are under way, nested.
+  int officeWork_ = 0;
+  // The window was asked to close while the presentation program worked: it closes afterwards.
+  bool closePending_ = false;
+  bool updateMenuEnabled_ = false;
+  bool ended_ = false;
   // What the text boxes were last filled with, and what they showed after it.
   QString filledTitle_;
   QString shownTitle_;

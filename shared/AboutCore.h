@@ -6,9 +6,18 @@
 #include "platform/MessageBoxes.h"
 #include "platform/Registry.h"
 
-// What the About windows of both programs share: the registry value reader and the
-// system-information launcher.
+// What the About windows of both programs share: the legal warning, the registry value reader and
+// the system-information launcher.
 namespace aboutcore {
+
+// The warning both About boxes show under the version: one text, so that the two programs never
+// tell the user different terms.
+[[nodiscard]] inline QString DisclaimerText() {
+  return QStringLiteral(
+      "Warning: this program is protected by copyright law. Copying it, passing it on or "
+      "offering it to others, in whole or in part, without the written permission of its "
+      "authors is not allowed and may lead to civil claims and criminal prosecution.");
+}
 
 // The largest value GetKeyValue reads, in bytes with the terminating NUL.
 inline constexpr qsizetype kKeyValueBufferBytes = 1024;

@@ -23,6 +23,7 @@
 #include <optional>
 
 #include "platform/linux/QtFileDialogs.h"
+#include "tests/support/FileDialogListing.h"
 #include "tests/support/MainWindowRig.h"
 #include "tests/support/TestPrinting.h"
 
@@ -220,7 +221,7 @@ class ProgramChooserTest : public testing::Test {
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
       auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-      if (dialog == nullptr || acted || (listed(*dialog) != expected && !bound.hasExpired())) {
+      if (dialog == nullptr || acted || (ListedNames(*dialog) != expected && !bound.hasExpired())) {
         return;
       }
       acted = true;
@@ -235,21 +236,6 @@ class ProgramChooserTest : public testing::Test {
     const QString chosen = dialogs.getOpenFileName(request);
     EXPECT_TRUE(acted) << "the dialog came up";
     return chosen;
-  }
-
-  // The names the dialog shows in the folder it has open.
-  static QStringList listed(QFileDialog& dialog) {
-    QStringList names;
-    const auto* view = dialog.findChild<QListView*>(QStringLiteral("listView"));
-    if (view == nullptr) {
-      return names;
-    }
-    const QAbstractItemModel* model = view->model();
-    for (int row = 0; row < model->rowCount(view->rootIndex()); ++row) {
-      names << model->index(row, 0, view->rootIndex()).data().toString();
-    }
-    names.sort();
-    return names;
   }
 
   // What the program chooser lists of the folder: its programs, desktop entries and folders.
@@ -272,7 +258,7 @@ TEST_F(ProgramChooserTest, ListsFoldersProgramsAndDesktopEntriesAndReturnsTheCho
   QStringList names;
   QString title;
   const QString chosen = run(request, programs, [&](QFileDialog& dialog) {
-    names = listed(dialog);
+    names = ListedNames(dialog);
     title = dialog.windowTitle();
     const QString artefacts = QStringLiteral(CORVANE_TEST_ARTIFACTS);
     QDir().mkpath(artefacts);
@@ -325,7 +311,7 @@ TEST_F(ProgramChooserTest, ANameFilterListsTheMatchingFiles) {
   request.filter = {QStringLiteral("Text"), {QStringLiteral("*.txt")}, false};
   const QStringList texts{QStringLiteral("notes.txt"), QStringLiteral("sub")};
   QStringList names;
-  (void)run(request, texts, [&](QFileDialog& dialog) { names = listed(dialog); });
+  (void)run(request, texts, [&](QFileDialog& dialog) { names = ListedNames(dialog); });
   EXPECT_EQ(names, texts);
 }
 
