@@ -27,6 +27,7 @@
 #include "agent/LibTray.h"
 #include "agent/ProductSite.h"
 #include "agent/WindowArtwork.h"
+#include "shared/NotesReader.h"
 #include "shared/OpenWithShell.h"
 #include "shared/widgets/Twips.h"
 #include "shared/widgets/WidgetLook.h"
@@ -76,8 +77,6 @@ const std::array<QString, LibSettings::kButtonSlotCount> kButtonCaptions = {
 constexpr std::size_t kHiddenSlot = 4;
 constexpr std::array<int, LibSettings::kButtonSlotCount> kLauncherRowTops = {1020, 1500, 1980,
                                                                              2460};
-
-const QString kNotesFolder = QStringLiteral("/Shared/Presentations/Notes");
 
 QFont windowFont(bool bold) { return widgetlook::FaceFont(kFontPixels, bold); }
 
@@ -434,7 +433,7 @@ void frmMain::reportSetupProblems() {
     setStatus(statusWithPath(kStatusNoDocumentFolder, settings.RootDirPath));
     return;
   }
-  const QString notes = QDir::cleanPath(services_.programFolder) + kNotesFolder;
+  const QString notes = NotesFolder(QDir::cleanPath(services_.programFolder));
   if (!QFileInfo(notes).isDir()) {
     setStatus(statusWithPath(kStatusNoNotesFolder, notes));
   }

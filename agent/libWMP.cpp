@@ -103,8 +103,9 @@ std::optional<QString> libWMP::reportedMediaName() const {
   return frametext::FieldValue(*name);
 }
 
-void libWMP::NotifyMediaChange() {
-  const auto name = reportedMediaName();
+void libWMP::NotifyMediaChange() { reportIfChanged(reportedMediaName()); }
+
+void libWMP::reportIfChanged(const std::optional<QString>& name) {
   if (!name || !services_ || *name == LastMediaName) {
     return;
   }
@@ -233,8 +234,6 @@ void libWMP::tmrWMP_Timer() {
   if (!link.IsPortOpen() || !link.IsSessionActive() || services_->presentation.ShowRunning) {
     return;
   }
-  const auto name = reportedMediaName();
-  if (name && *name != LastMediaName) {
-    NotifyMediaChange();
-  }
+  // The name compared is the one reported: the player is asked once a tick.
+  reportIfChanged(reportedMediaName());
 }

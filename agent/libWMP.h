@@ -85,6 +85,8 @@ class libWMP final : public MediaActions {
   [[nodiscard]] MediaPlayer* player() const;
   // The current item's name as the handheld gets it; no value without a current item.
   [[nodiscard]] std::optional<QString> reportedMediaName() const;
+  // Remembers and reports `name` when it is an item's and differs from the last one reported.
+  void reportIfChanged(const std::optional<QString>& name);
   // Repeat or shuffle: records the switch, then asks the player; a refusal ends it unreported.
   void setMode(bool libWMP::*flag, bool (MediaPlayer::*apply)(bool), bool on);
   // Runs a transport call; a failure skips only that step, and the report follows.

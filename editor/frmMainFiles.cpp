@@ -116,7 +116,7 @@ void frmMain::m_OpenPres_Click() {
   handlePresentationSave();
   FileDialogs::OpenFileRequest request;
   request.title = kOpenTitle;
-  request.startFolder = services_.programFolder + QStringLiteral("/Shared/Presentations");
+  request.startFolder = PresentationsFolder(services_.programFolder);
   request.filters = openFilters();
   request.selectedFilter = 0;
   request.hideReadOnly = true;
@@ -218,7 +218,7 @@ void frmMain::savePresentationNotes() {
 
   FileDialogs::SaveFileRequest request;
   request.title = kAssociateTitle;
-  request.startFolder = services_.programFolder + QStringLiteral("/Shared/Presentations");
+  request.startFolder = PresentationsFolder(services_.programFolder);
   request.filters = associateFilters();
   request.selectedFilter = 0;
   request.hideReadOnly = true;

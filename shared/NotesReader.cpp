@@ -12,8 +12,12 @@ QString NotesFileName(QStringView presentationFileName) {
   return QStringLiteral("Notes_") + presentationFileName.toString() + QStringLiteral(".xml");
 }
 
+QString PresentationsFolder(const QString& programFolder) {
+  return programFolder + QStringLiteral("/Shared/Presentations");
+}
+
 QString NotesFolder(const QString& programFolder) {
-  return programFolder + QStringLiteral("/Shared/Presentations/Notes");
+  return PresentationsFolder(programFolder) + QStringLiteral("/Notes");
 }
 
 bool FileExists(const QString& path) {

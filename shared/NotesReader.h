@@ -13,6 +13,8 @@
 
 // The notes folder beneath a program folder.
 [[nodiscard]] QString NotesFolder(const QString& programFolder);
+// The installation's presentations folder, which holds the notes folder.
+[[nodiscard]] QString PresentationsFolder(const QString& programFolder);
 
 // True only when the file's length can be read and is above 0.
 [[nodiscard]] bool FileExists(const QString& path);

@@ -23,7 +23,7 @@
 #include <optional>
 
 #include "platform/linux/QtFileDialogs.h"
-#include "tests/support/FileDialogListing.h"
+#include "tests/support/FileDialogDriver.h"
 #include "tests/support/MainWindowRig.h"
 #include "tests/support/TestPrinting.h"
 
@@ -216,26 +216,9 @@ class ProgramChooserTest : public testing::Test {
   // is closed after `act` if `act` left it open.
   QString run(const FileDialogs::OpenFileRequest& request, const QStringList& expected,
               const std::function<void(QFileDialog&)>& act) {
-    bool acted = false;
-    const QDeadlineTimer bound(kListingBoundMs);
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-      if (dialog == nullptr || acted || (ListedNames(*dialog) != expected && !bound.hasExpired())) {
-        return;
-      }
-      acted = true;
-      poll.stop();
-      act(*dialog);
-      if (dialog->isVisible()) {
-        dialog->reject();
-      }
-    });
-    poll.start(10);
     QtFileDialogs dialogs;
-    const QString chosen = dialogs.getOpenFileName(request);
-    EXPECT_TRUE(acted) << "the dialog came up";
-    return chosen;
+    return DriveFileDialog([&] { return dialogs.getOpenFileName(request); }, expected, act,
+                           kListingBoundMs);
   }
 
   // What the program chooser lists of the folder: its programs, desktop entries and folders.

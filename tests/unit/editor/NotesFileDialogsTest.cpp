@@ -18,7 +18,7 @@
 
 #include "platform/linux/QtFileDialogs.h"
 #include "tests/support/EditorWindowRig.h"
-#include "tests/support/FileDialogListing.h"
+#include "tests/support/FileDialogDriver.h"
 
 namespace {
 
@@ -44,20 +44,6 @@ class NotesFileDialogsTest : public EditorWindowRig, public testing::Test {
   // the background), or after a bound. A question the dialog asks is answered No and noted.
   QString run(const std::function<QString()>& show, const QStringList& expected,
               const std::function<void(QFileDialog&)>& act) {
-    bool acted = false;
-    const QDeadlineTimer bound(kListingBoundMs);
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-      if (dialog == nullptr || acted || (ListedNames(*dialog) != expected && !bound.hasExpired())) {
-        return;
-      }
-      acted = true;
-      act(*dialog);
-      if (dialog->isVisible() && !asked_) {
-        dialog->reject();
-      }
-    });
     // A separate timer: the question comes up inside the click that `act` makes.
     QTimer questions;
     QObject::connect(&questions, &QTimer::timeout, [&] {
@@ -71,11 +57,8 @@ class NotesFileDialogsTest : public EditorWindowRig, public testing::Test {
         });
       }
     });
-    poll.start(10);
     questions.start(10);
-    const QString chosen = show();
-    EXPECT_TRUE(acted) << "the dialog came up";
-    return chosen;
+    return DriveFileDialog(show, expected, act, kListingBoundMs, [this] { return asked_; });
   }
 
   static constexpr int kListingBoundMs = 5000;
